@@ -1,0 +1,50 @@
+# Shared set-up of ./test.sh and ./run.sh: packages, configuration and builds.
+# Sourced, not run.
+
+LUMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the build needs.
+LUMORA_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+)
+
+lumora_install_packages() {
+  local missing=()
+  local package
+  for package in "${LUMORA_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# lumora_configure FOLDER [ENV=VALUE ...] [-DOPTION=VALUE ...]
+lumora_configure() {
+  local folder=$1
+  shift
+  local envs=() options=()
+  local arg
+  for arg in "$@"; do
+    case "$arg" in
+      -*) options+=("$arg") ;;
+      *) envs+=("$arg") ;;
+    esac
+  done
+  local generator=(-G Ninja)
+  # A folder configured before keeps its generator and compiler.
+  [ -f "$LUMORA_ROOT/$folder/CMakeCache.txt" ] && generator=()
+  env "${envs[@]}" cmake -S "$LUMORA_ROOT" -B "$LUMORA_ROOT/$folder" "${generator[@]}" "${options[@]}" >/dev/null
+}
+
+lumora_build() {
+  echo "== building $1"
+  cmake --build "$LUMORA_ROOT/$1"
+}
