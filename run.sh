@@ -7,9 +7,10 @@ cd "$LUMORA_ROOT"
 lumora_install_packages
 lumora_configure build/normal -DLUMORA_WERROR=ON
 lumora_build build/normal
+lumora_link_bin
 
 echo
-echo "Tools (in build/normal/tools):"
-for tool in build/normal/tools/*; do
+echo "Tools (in build/bin):"
+for tool in build/bin/*; do
   [ -f "$tool" ] && [ -x "$tool" ] && echo "  $(basename "$tool")"
 done

@@ -14,6 +14,7 @@ lumora_configure build/fuzz CC=clang-14 CXX=clang++-14 -DLUMORA_WERROR=ON -DLUMO
 lumora_build build/normal
 lumora_build build/sanitize
 lumora_build build/fuzz
+lumora_link_bin
 
 # Nothing a test does may reach the user's own prefix, even by accident.
 export LUMORA_PREFIX="$LUMORA_ROOT/build/test-prefix"

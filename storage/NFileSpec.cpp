@@ -1,9 +1,13 @@
 // File specifications and their host-path conversions.
 #include "storage/NFileSpec.h"
 
+#include "storage/NBinder.h"
+#include "storage/NBinderRegistry.h"
 #include "storage/NFileException.h"
+#include "storage/NStreamBinder.h"
 #include "storage/NStreamBuffer.h"
 #include "storage/NStreamFile.h"
+#include "storage/NStreamSegmented.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostFileSystem.h"
 
@@ -344,14 +348,38 @@ void NFileSpec::MakeUnique()
     }
 }
 
-NStream NFileSpec::Open(int mode, bool buffered) const
+bool NFileSpec::DeleteWithSegments() const
 {
-    if (!CanOpen(mode))
-        throw NFileException(kFileCannotOpen, DisplayName());
-    std::unique_ptr<NStreamImp> stream = std::make_unique<NStreamFile>(*this, mode);
+    bool setDeleted = CanOpen(kStreamRead) && NStreamSegmented::DeleteSet(*this);
+    return Delete() || setDeleted;
+}
+
+NStream NFileSpec::Open(int mode, bool buffered, int64_t segmentLimit) const
+{
+    std::unique_ptr<NStreamImp> stream;
+    if (mode == kStreamRead) {
+        int64_t position = 0;
+        int32_t size = 0;
+        if (NBinder* binder = NBinderRegistry::The().Lookup(*this, position, size))
+            stream = std::make_unique<NStreamBinder>(*binder, position, size, *this);
+    }
+    if (!stream) {
+        if (!CanOpen(mode))
+            throw NFileException(kFileCannotOpen, DisplayName());
+        if (mode == kStreamWrite && segmentLimit > 1 && segmentLimit <= NSegmentHeader::kSize)
+            throw NFileException(kFileCannotCreate, DisplayName());
+        stream = std::make_unique<NStreamFile>(*this, mode);
+    }
     if (buffered)
         stream = std::make_unique<NStreamBuffer>(std::move(stream));
-    return NStream(std::move(stream));
+    NStream holder(std::move(stream));
+    if (segmentLimit != 0 && mode != kStreamWrite) {
+        if (std::unique_ptr<NStreamSegmented> set = NStreamSegmented::Recognise(holder, *this, mode, buffered))
+            return NStream(std::move(set));
+    } else if (mode == kStreamWrite && segmentLimit > 1) {
+        return NStream(std::make_unique<NStreamSegmented>(std::move(holder), *this, segmentLimit, buffered));
+    }
+    return holder;
 }
 
 void NFileSpec::CopyTo(const NFileSpec& target, void* buffer, int32_t size) const

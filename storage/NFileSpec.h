@@ -125,13 +125,18 @@ public:
 
     // Changes: report failure by their result.
     bool Delete() const;
+    /// Deletes the file, and every other segment of the set when it is a segment file.
+    bool DeleteWithSegments() const;
     /// 0 on success; non-zero when the source is missing, the target exists or the host fails.
     int Rename(const NFileSpec& target) const;
     /// Renames this specification to "base #n.ext" (n from 2) until no such file exists.
     void MakeUnique();
 
     // Opening and copying: throw NFileException.
-    NStream Open(int mode, bool buffered = false) const;
+    /// Reading first asks the open binders for an element of this name. With a segment
+    /// limit, reading or updating the first segment of a set opens the whole set, and
+    /// writing with a limit above 1 writes a set of segments of that size.
+    NStream Open(int mode, bool buffered = false, int64_t segmentLimit = 0) const;
     /// Replaces target by a copy of this file.
     void CopyTo(const NFileSpec& target, void* buffer = nullptr, int32_t size = 0) const;
 

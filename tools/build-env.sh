@@ -48,3 +48,8 @@ lumora_build() {
   echo "== building $1"
   cmake --build "$LUMORA_ROOT/$1"
 }
+
+# build/bin holds the tools of the normal build.
+lumora_link_bin() {
+  ln -sfn normal/bin "$LUMORA_ROOT/build/bin"
+}

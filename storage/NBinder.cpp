@@ -1,0 +1,513 @@
+// Binder archives: creating, opening, reading, extending, copying and sealing.
+#include "storage/NBinder.h"
+
+#include "storage/NBinderCopyFilter.h"
+#include "storage/NBinderRegistry.h"
+#include "storage/NCaseFold.h"
+#include "storage/NCrc32.h"
+#include "storage/NFileException.h"
+#include "storage/NStreamBinder.h"
+#include "storage/NStreamCompress.h"
+#include "storage/NStreamExpand.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+static constexpr int32_t kInvalidVersion = -666;
+static constexpr int64_t kTrailerSize = 8;
+static constexpr int32_t kBlockSize = 0x20000;
+static constexpr int kMaxFolderDepth = 256;
+// A record takes at least a 2-byte name length and a 4-byte kind word.
+static constexpr int64_t kMinRecordBytes = 6;
+// What one compressed byte can expand to at most: a 17-byte group yields up to 8 * 33 bytes.
+static constexpr int64_t kMaxExpansion = 16;
+static constexpr int32_t kMaxOffset = std::numeric_limits<int32_t>::max();
+
+// --- the directory on disk ---
+//
+// One listing per folder, the root first:
+//
+//   int32   element count N
+//   N records:  int16 name length L, L name bytes, int32 kind (bit 0 = file),
+//               and for files: int32 size, int32 offset from the binder's start
+//   then the listing of each folder record, in record order
+//
+// Version 3 stores the whole directory through the compressing stream.
+
+namespace {
+
+// Bounds what a damaged or hostile directory can make the reader allocate.
+struct DirectoryReader {
+    NStream& fIn;
+    int64_t fBudget;          // directory bytes the listings may still take
+    int64_t fDataEnd;         // elements lie between the header and here
+    int64_t fStart;
+    std::string fName;
+
+    [[noreturn]] void Damaged() const { throw NFileException(kFileHostFailure, fName); }
+
+    void ReadListing(NBinderFolder& folder, int depth)
+    {
+        if (depth > kMaxFolderDepth)
+            Damaged();
+        int32_t count = fIn.ReadInt32();
+        if (count < 0 || count > fBudget / kMinRecordBytes)
+            Damaged();
+        for (int32_t i = 0; i < count; ++i) {
+            std::string name = LowerCase1252(fIn.ReadString());
+            int32_t kind = fIn.ReadInt32();
+            fBudget -= kMinRecordBytes + static_cast<int64_t>(name.size());
+            NVectorPtr<NBinderElement> element(new NBinderElement(std::move(name), kind));
+            if (element->IsFile()) {
+                element->fSize = fIn.ReadInt32();
+                element->fOffset = fIn.ReadInt32();
+                fBudget -= 2 * sizeof(int32_t);
+                if (element->fSize < 0 || element->fOffset < 0
+                    || fStart + element->fOffset + element->fSize > fDataEnd)
+                    Damaged();
+            }
+            if (fBudget < 0)
+                Damaged();
+            folder.fElements.push_back(std::move(element));
+        }
+        for (NVectorPtr<NBinderElement>& element : folder.fElements) {
+            if (element->IsFile())
+                continue;
+            element->fFolder = std::make_unique<NBinderFolder>();
+            ReadListing(*element->fFolder, depth + 1);
+        }
+    }
+};
+
+void WriteListing(NStream& out, const NBinderFolder& folder)
+{
+    out.WriteInt32(static_cast<int32_t>(folder.fElements.size()));
+    for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
+        out.WriteString(element->fName);
+        out.WriteInt32(element->fKind);
+        if (element->IsFile()) {
+            out.WriteInt32(element->fSize);
+            out.WriteInt32(element->fOffset);
+        }
+    }
+    for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
+        if (!element->IsFile() && element->fFolder)
+            WriteListing(out, *element->fFolder);
+    }
+}
+
+void ReadHeader(NStream& file, NBinderPlace& place)
+{
+    NBinderHeader& header = place.fHeader;
+    file.Seek(place.fStart);
+    header.fSize = file.ReadInt32();
+    header.fMagic = file.ReadInt32();
+    header.fVersion = file.ReadInt32();
+    header.fApplication = file.ReadInt32();
+    if (header.fSize >= NBinderHeader::kSize) {
+        header.fTag = file.ReadInt32();
+        header.fChecksum = file.ReadInt32();
+    } else {
+        header.fTag = NBinderHeader::kNoTag;
+        header.fChecksum = 0;
+    }
+}
+
+// The header must fit before the directory, and the directory before the trailer.
+bool PlausiblePlace(const NBinderPlace& place, int64_t trailer)
+{
+    return place.fHeader.IsValid() && place.fHeader.fSize >= 0
+        && place.fStart + place.fHeader.fSize <= place.fDirectory && place.fDirectory <= trailer;
+}
+
+void WriteHeader(NStream& file, const NBinderHeader& header)
+{
+    file.WriteInt32(NBinderHeader::kSize);
+    file.WriteInt32(header.fMagic);
+    file.WriteInt32(header.fVersion);
+    file.WriteInt32(header.fApplication);
+    file.WriteInt32(header.fTag);
+    file.WriteInt32(header.fChecksum);
+}
+
+} // namespace
+
+// --- locating ---
+
+NBinderPlace NBinder::Locate(NStream& file, int index)
+{
+    NBinderPlace place;
+    place.fHeader.fVersion = kInvalidVersion;
+    int64_t saved = file.GetPosition();
+    int64_t length = file.GetLength();
+    try {
+        int64_t trailer = length - kTrailerSize;
+        bool found = trailer >= 0;
+        for (int k = 0; found && k < index; ++k) {
+            file.Seek(trailer + 4);
+            int64_t start = trailer + 4 + file.ReadInt32();
+            found = start >= 0 && start < trailer;
+            trailer = start - kTrailerSize;
+            found = found && trailer >= 0;
+        }
+        if (found) {
+            file.Seek(trailer);
+            int32_t directoryOffset = file.ReadInt32();
+            int32_t startOffset = file.ReadInt32();
+            place.fDirectory = trailer + directoryOffset;
+            place.fStart = trailer + 4 + startOffset;
+            place.fEnd = trailer + kTrailerSize;
+            if (place.fStart >= 0 && place.fStart < trailer) {
+                ReadHeader(file, place);
+                if (!PlausiblePlace(place, trailer))
+                    place.fHeader.fVersion = kInvalidVersion;
+            }
+        }
+    } catch (const NFileException&) {
+        place.fHeader.fVersion = kInvalidVersion;
+    }
+    if (!place.fHeader.IsValid() && index == 0) {
+        // The alternative form: a header at 0 and the absolute directory position last.
+        try {
+            NBinderPlace alternative;
+            alternative.fStart = 0;
+            alternative.fEnd = length;
+            ReadHeader(file, alternative);
+            file.Seek(length - 4);
+            alternative.fDirectory = file.ReadInt32();
+            if (alternative.fDirectory >= 0 && alternative.fDirectory < length
+                && PlausiblePlace(alternative, length - 4))
+                place = alternative;
+        } catch (const NFileException&) {
+        }
+    }
+    place.fValid = place.fHeader.IsValid();
+    file.Seek(saved);
+    return place;
+}
+
+uint32_t NBinder::ComputeChecksum(NStream& file, const NBinderPlace& place)
+{
+    NCrc32 crc;
+    std::vector<uint8_t> block(kBlockSize);
+    int64_t position = place.fStart + place.fHeader.fSize;
+    file.Seek(position);
+    while (position < place.fEnd) {
+        int32_t wanted = static_cast<int32_t>(std::min<int64_t>(kBlockSize, place.fEnd - position));
+        file.ReadFully(wanted, block.data());
+        crc.Update(block.data(), static_cast<size_t>(wanted));
+        position += wanted;
+    }
+    return crc.Value();
+}
+
+// --- lifetime ---
+
+NBinder::NBinder() = default;
+
+NBinder::~NBinder()
+{
+    Close();
+    if (NBinderRegistry::Alive())
+        NBinderRegistry::The().Unregister(this);
+}
+
+bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
+                     int32_t tag)
+{
+    if (IsOpen() || spec.CanOpen(kStreamRead))
+        return false;
+    spec.Delete();
+    try {
+        fFile = spec.Open(kStreamWrite, true, segmentLimit);
+        NBinderHeader header;
+        header.fApplication = application;
+        header.fTag = tag;
+        WriteHeader(fFile, header);
+        fPlace = NBinderPlace();
+        fPlace.fHeader = header;
+        fPlace.fValid = true;
+    } catch (const NFileException&) {
+        fFile.Reset();
+        return false;
+    }
+    fMount = mount;
+    fMode = kBinderCreated;
+    fRoot = std::make_unique<NBinderFolder>();
+    fEndOfData = NBinderHeader::kSize;
+    fModified = true;
+    return true;
+}
+
+int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index)
+{
+    if (IsOpen() || (mode != kBinderRead && mode != kBinderUpdate) || (mode == kBinderUpdate && index != 0))
+        return -1;
+    // Opening for update would create a missing file only to find it is no binder.
+    if (!spec.Exists())
+        return -1;
+    try {
+        fFile = spec.Open(mode, false, 1);
+    } catch (const NFileException&) {
+        return -1;
+    }
+    fMount = mount;
+    return OpenLocated(mode, index);
+}
+
+int32_t NBinder::OpenStream(NStream stream, const NFDirSpec& mount, int index)
+{
+    if (IsOpen() || !stream)
+        return -1;
+    fFile = std::move(stream);
+    fMount = mount;
+    return OpenLocated(kBinderRead, index);
+}
+
+int32_t NBinder::OpenLocated(int mode, int index)
+{
+    fPlace = Locate(fFile, index);
+    if (!fPlace.fValid) {
+        fFile.Reset();
+        return -1;
+    }
+    auto root = std::make_unique<NBinderFolder>();
+    try {
+        fFile.Seek(fPlace.fDirectory);
+        int64_t stored = fPlace.fEnd - fPlace.fDirectory;
+        std::string name = fFile.GetDisplayName();
+        if (fPlace.fHeader.fVersion == NBinderHeader::kCompressedVersion) {
+            NStreamExpand expand(fFile);
+            NStream listing = NStream::Borrow(&expand);
+            DirectoryReader reader { listing, stored * kMaxExpansion, fPlace.fDirectory, fPlace.fStart, name };
+            reader.ReadListing(*root, 0);
+        } else {
+            DirectoryReader reader { fFile, stored, fPlace.fDirectory, fPlace.fStart, name };
+            reader.ReadListing(*root, 0);
+        }
+    } catch (...) {
+        fFile.Reset();
+        throw;
+    }
+    fRoot = std::move(root);
+    fMode = mode;
+    fModified = false;
+    fEndOfData = fPlace.fDirectory;
+    return fPlace.fHeader.fApplication;
+}
+
+bool NBinder::WriteDirectory()
+{
+    try {
+        fFile.Seek(fEndOfData);
+        NStreamCompress compress(fFile);
+        NStream listing = NStream::Borrow(&compress);
+        WriteListing(listing, *fRoot);
+        compress.Close();
+        int64_t trailer = fFile.GetLength();
+        fFile.Seek(trailer);
+        fFile.WriteInt32(static_cast<int32_t>(fEndOfData - trailer));
+        fFile.WriteInt32(static_cast<int32_t>(fPlace.fStart - (trailer + 4)));
+        // The directory is always written compressed; a header that said otherwise would
+        // make the archive unreadable.
+        if (fPlace.fHeader.fVersion != NBinderHeader::kCompressedVersion) {
+            fFile.Seek(fPlace.fStart + 8);
+            fFile.WriteInt32(NBinderHeader::kCompressedVersion);
+            fPlace.fHeader.fVersion = NBinderHeader::kCompressedVersion;
+        }
+        fFile.Close();
+        return true;
+    } catch (const NFileException&) {
+        return false;
+    }
+}
+
+bool NBinder::Close()
+{
+    if (!IsOpen())
+        return true;
+    bool written = !fModified || WriteDirectory();
+    Release();
+    return written;
+}
+
+void NBinder::Release()
+{
+    for (NStreamBinder* stream : fElementStreams)
+        stream->DropReference();
+    fElementStreams.clear();
+    fRoot.reset();
+    fModified = false;
+    fFile.Reset();
+}
+
+void NBinder::AttachElementStream(NStreamBinder* stream)
+{
+    fElementStreams.push_back(stream);
+}
+
+void NBinder::DetachElementStream(NStreamBinder* stream)
+{
+    std::erase(fElementStreams, stream);
+}
+
+// --- the tree ---
+
+NBinderFolder* NBinder::FindFolder(const NFDirSpec& dir, bool create) const
+{
+    if (!fRoot)
+        return nullptr;
+    std::string mount = LowerCase1252(fMount.Drive().Root() + fMount.Path());
+    std::string path = LowerCase1252(dir.Drive().Root() + dir.Path());
+    if (!path.starts_with(mount))
+        return nullptr;
+    NBinderFolder* folder = fRoot.get();
+    size_t at = mount.size();
+    while (at < path.size()) {
+        size_t colon = path.find(':', at);
+        if (colon == std::string::npos)
+            colon = path.size();
+        std::string name = path.substr(at, colon - at);
+        at = colon + 1;
+        NBinderElement* element = folder->FindFolder(name);
+        if (!element) {
+            if (!create)
+                return nullptr;
+            NVectorPtr<NBinderElement> created(new NBinderElement(name, 0));
+            created->fFolder = std::make_unique<NBinderFolder>();
+            created->fFolder->fCreatedHere = true;
+            element = created.Get();
+            folder->fElements.push_back(std::move(created));
+        }
+        if (!element->fFolder)
+            element->fFolder = std::make_unique<NBinderFolder>();
+        folder = element->fFolder.get();
+    }
+    return folder;
+}
+
+bool NBinder::Lookup(const NFileSpec& spec, int64_t& position, int32_t& size) const
+{
+    const NBinderFolder* folder = FindFolder(spec.Dir(), false);
+    const NBinderElement* element = folder ? folder->FindFile(spec.Name()) : nullptr;
+    if (!element)
+        return false;
+    position = fPlace.fStart + element->fOffset;
+    size = element->fSize;
+    return true;
+}
+
+// --- changes ---
+
+void NBinder::Add(const NFileSpec& target, const NFileSpec& source, int64_t size)
+{
+    if (!IsOpen() || fMode == kBinderRead)
+        throw NFileException(kFileArchiveRefused, target.DisplayName());
+    if (size < 0 || fEndOfData - fPlace.fStart + size > kMaxOffset)
+        throw NFileException(kFileArchiveRefused, target.DisplayName());
+    NBinderFolder* existing = FindFolder(target.Dir(), false);
+    if (existing && existing->FindFile(target.Name()))
+        throw NFileException(kFileArchiveRefused, target.DisplayName());
+    NStream in = source.Open(kStreamRead, true);
+    NBinderFolder* folder = FindFolder(target.Dir(), true);
+    if (!folder)
+        throw NFileException(kFileArchiveRefused, target.DisplayName());
+
+    // From the first byte on, the old directory is gone: Close must write a new one even
+    // when this copy fails.
+    fModified = true;
+    std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(kBlockSize, std::max<int64_t>(size, 1))));
+    for (int64_t done = 0; done < size;) {
+        int32_t wanted = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(block.size()), size - done));
+        in.ReadFully(wanted, block.data());
+        // The source may lie in this very binder and move the file position.
+        fFile.Seek(fEndOfData + done);
+        fFile.WriteFully(wanted, block.data());
+        done += wanted;
+    }
+    NVectorPtr<NBinderElement> element(new NBinderElement(target.Name(), kBinderKindFile));
+    element->fSize = static_cast<int32_t>(size);
+    element->fOffset = static_cast<int32_t>(fEndOfData - fPlace.fStart);
+    folder->fElements.push_back(std::move(element));
+    fEndOfData += size;
+}
+
+void NBinder::AddFrom(const NFileSpec& target, const NFileSpec& source)
+{
+    int64_t position = 0;
+    int32_t size = 0;
+    if (!NBinderRegistry::The().Lookup(source, position, size))
+        throw NFileException(kFileArchiveRefused, source.DisplayName());
+    Add(target, source, size);
+}
+
+namespace {
+
+void CopyFolder(const NBinderFolder& folder, const NFDirSpec& sourceDir, const NFDirSpec& targetDir,
+                NBinder& destination, NBinderCopyFilter* filter)
+{
+    for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
+        if (element->IsFile()) {
+            if (!filter || filter->Accept(true, sourceDir, element->fName))
+                destination.AddFrom(NFileSpec(targetDir, element->fName, false),
+                                    NFileSpec(sourceDir, element->fName, false));
+        } else if (element->fFolder && (!filter || filter->Accept(false, sourceDir, element->fName))) {
+            CopyFolder(*element->fFolder, sourceDir.SubDir(element->fName + ":"),
+                       targetDir.SubDir(element->fName + ":"), destination, filter);
+        }
+    }
+}
+
+} // namespace
+
+void NBinder::CopyTo(NBinder& destination, NBinderCopyFilter* filter)
+{
+    if (!IsOpen())
+        throw NFileException(kFileNotOpen, "Binder not open");
+    if (!destination.IsOpen())
+        throw NFileException(kFileNotOpen, "dstBinder not open");
+    CopyFolder(*fRoot, fMount, destination.fMount, destination, filter);
+}
+
+// --- checksums ---
+
+bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
+{
+    if (IsOpen())
+        return true;
+    try {
+        NStream file = spec.Open(kStreamRead, false, 1);
+        NBinderPlace place = Locate(file, index);
+        if (!place.fValid)
+            return true;
+        if (place.fHeader.fChecksum == 0 && !checksum)
+            return true;
+        uint32_t computed = ComputeChecksum(file, place);
+        if (checksum)
+            *checksum = computed;
+        return place.fHeader.fChecksum == 0 || static_cast<uint32_t>(place.fHeader.fChecksum) == computed;
+    } catch (const NFileException&) {
+        return true;
+    }
+}
+
+void NBinder::Seal(const NFileSpec& spec, int index)
+{
+    NBinderPlace place;
+    uint32_t checksum = 0;
+    {
+        NStream file = spec.Open(kStreamRead, false, 1);
+        place = Locate(file, index);
+        // A short header has no room for the checksum: rewriting it would overwrite data.
+        if (!place.fValid || place.fHeader.fSize < NBinderHeader::kSize)
+            throw NFileException(kFileArchiveRefused, spec.DisplayName());
+        checksum = ComputeChecksum(file, place);
+    }
+    NStream file = spec.Open(kStreamUpdate, false, 1);
+    place.fHeader.fChecksum = static_cast<int32_t>(checksum);
+    // At the binder's own start: a binder appended to a program must leave the program be.
+    file.Seek(place.fStart);
+    WriteHeader(file, place.fHeader);
+    file.Close();
+}

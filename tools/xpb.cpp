@@ -1,0 +1,467 @@
+// xpb: makes, lists, reads, extends, verifies and seals binder archives.
+#include "storage/NBinder.h"
+#include "storage/NBinderRegistry.h"
+#include "storage/NCaseFold.h"
+#include "storage/NFIterator.h"
+#include "storage/NFileException.h"
+#include "storage/NStreamCompress.h"
+#include "storage/NStreamBinder.h"
+#include "storage/NStreamExpand.h"
+#include "storage/NStreamSegmented.h"
+#include "tools/XpbNames.h"
+#include "platform/NHostDrives.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int32_t kBlockSize = 0x20000;
+constexpr int kTagLength = 4;
+// Archives are read under a root no real path has, so their elements never hide files.
+constexpr char kMountRoot[] = "\\\\xpb-archive\\";
+
+const char kUsage[] =
+    "usage: xpb create OUT --app N --tag ABCD [--segment BYTES] [--seal] DIR\n"
+    "       xpb list FILE [--index K]\n"
+    "       xpb cat FILE ELEMENT [--index K]\n"
+    "       xpb extract FILE DEST [--index K]\n"
+    "       xpb add FILE SRC ELEMENT\n"
+    "       xpb verify FILE [--index K]\n"
+    "       xpb seal FILE\n"
+    "       xpb compress [IN [OUT]]\n"
+    "       xpb expand [IN [OUT]]\n"
+    "Paths are Linux paths; ELEMENT is a \":\"-path inside the archive (assets:photo:0000.jpg).\n";
+
+struct Failure {
+    std::string fMessage;
+};
+
+[[noreturn]] void Fail(const std::string& message)
+{
+    throw Failure { message };
+}
+
+// A stream over standard input or output.
+class StdioStream : public NStreamImp {
+public:
+    StdioStream(FILE* file, int mode) : fFile(file), fMode(mode) {}
+
+    int32_t Read(int32_t length, void* buffer) override
+    {
+        size_t count = std::fread(buffer, 1, static_cast<size_t>(std::max(length, 0)), fFile);
+        if (count == 0 && length > 0)
+            throw NFileException(std::ferror(fFile) ? kFileHostFailure : kFileEndOfData, GetDisplayName());
+        fPosition += static_cast<int64_t>(count);
+        return static_cast<int32_t>(count);
+    }
+    int32_t Write(int32_t length, const void* buffer) override
+    {
+        if (length > 0 && std::fwrite(buffer, 1, static_cast<size_t>(length), fFile) != static_cast<size_t>(length))
+            throw NFileException(kFileHostFailure, GetDisplayName());
+        fPosition += std::max(length, 0);
+        return length;
+    }
+    void Flush() override
+    {
+        if (std::fflush(fFile) != 0)
+            throw NFileException(kFileHostFailure, GetDisplayName());
+    }
+    int64_t Seek(int64_t) override { throw NFileException(kFileHostFailure, GetDisplayName()); }
+    int64_t SetLength(int64_t length) override { return length; }
+    int64_t GetPosition() override { return fPosition; }
+    int64_t GetLength() override { return fPosition; }
+    std::string GetDisplayName() const override { return fMode == kStreamRead ? "standard input" : "standard output"; }
+    std::string GetHostPath() const override { return GetDisplayName(); }
+    bool IsReadMode() const override { return fMode == kStreamRead; }
+    bool IsWriteMode() const override { return fMode == kStreamWrite; }
+    bool IsUpdateMode() const override { return false; }
+    void CheckOpen() const override {}
+
+private:
+    FILE* fFile;
+    int fMode;
+    int64_t fPosition = 0;
+};
+
+// --- arguments ---
+
+struct Arguments {
+    std::vector<std::string> fPositional;
+    std::vector<std::pair<std::string, std::string>> fOptions;
+    bool fSeal = false;
+
+    const std::string* Option(const std::string& name) const
+    {
+        for (const auto& [key, value] : fOptions) {
+            if (key == name)
+                return &value;
+        }
+        return nullptr;
+    }
+};
+
+Arguments Parse(int argc, char** argv, std::initializer_list<const char*> valued)
+{
+    Arguments arguments;
+    for (int i = 2; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--seal") {
+            arguments.fSeal = true;
+        } else if (word.starts_with("--")) {
+            if (std::find_if(valued.begin(), valued.end(), [&](const char* v) { return word == v; }) == valued.end())
+                Fail("unknown option " + word);
+            if (i + 1 >= argc)
+                Fail(word + " needs a value");
+            arguments.fOptions.emplace_back(word, argv[++i]);
+        } else {
+            arguments.fPositional.push_back(word);
+        }
+    }
+    return arguments;
+}
+
+long long Number(const std::string& text, const char* what)
+{
+    char* end = nullptr;
+    long long value = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0')
+        Fail(std::string(what) + " is not a number: " + text);
+    return value;
+}
+
+int IndexOption(const Arguments& arguments)
+{
+    const std::string* index = arguments.Option("--index");
+    long long value = index ? Number(*index, "--index") : 0;
+    if (value < 0 || value > 1000000)
+        Fail("--index out of range: " + *index);
+    return static_cast<int>(value);
+}
+
+NFileSpec HostFile(const std::string& linuxPath)
+{
+    NFileSpec spec;
+    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+        Fail(linuxPath + ": not a path the drive table can reach");
+    return spec;
+}
+
+NFDirSpec HostDir(const std::string& linuxPath)
+{
+    NFDirSpec dir;
+    if (!NFDirSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), dir))
+        Fail(linuxPath + ": not a path the drive table can reach");
+    return dir;
+}
+
+NFDirSpec Mount()
+{
+    return NFDirSpec(NFDriveSpec(kMountRoot));
+}
+
+std::string Hex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
+void OpenForReading(NBinder& binder, const std::string& path, int index)
+{
+    NFileSpec file = HostFile(path);
+    if (!file.Exists())
+        Fail(path + ": no such file");
+    if (binder.Open(file, Mount(), kBinderRead, index) < 0)
+        Fail(path + ": not a binder archive" + (index ? " (or no binder of index " + std::to_string(index) + ")" : ""));
+}
+
+// --- commands ---
+
+void AddTree(NBinder& binder, const NFDirSpec& source, const NFDirSpec& target, int64_t& count)
+{
+    struct Entry {
+        std::string fName;
+        bool fFolder;
+    };
+    std::vector<Entry> entries;
+    for (NFileIterator files({ source }); !files.Done(); files.Next())
+        entries.push_back({ files.Value().Name(), false });
+    for (NFDirIterator dirs({ source }); !dirs.Done(); dirs.Next()) {
+        const std::string& path = dirs.Value().Path();
+        std::string name = path.substr(source.Path().size(), path.size() - source.Path().size() - 1);
+        entries.push_back({ name, true });
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.fName < b.fName; });
+    for (const Entry& entry : entries) {
+        if (entry.fFolder) {
+            AddTree(binder, source.SubDir(entry.fName + ":"), target.SubDir(entry.fName + ":"), count);
+            continue;
+        }
+        NFileSpec file(source, entry.fName, false);
+        int64_t size = file.Open(kStreamRead).GetLength();
+        binder.Add(NFileSpec(target, entry.fName, false), file, size);
+        ++count;
+    }
+}
+
+int Create(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 2)
+        Fail("create needs OUT and DIR");
+    const std::string* app = arguments.Option("--app");
+    const std::string* tag = arguments.Option("--tag");
+    if (!app || !tag)
+        Fail("create needs --app N and --tag ABCD");
+    if (tag->size() != kTagLength)
+        Fail("--tag must be four characters: " + *tag);
+    long long application = Number(*app, "--app");
+    const std::string* segment = arguments.Option("--segment");
+    long long segmentSize = segment ? Number(*segment, "--segment") : 0;
+    if (segment && segmentSize <= NSegmentHeader::kSize)
+        Fail("--segment must be larger than the 128-byte segment header");
+    int32_t tagValue = static_cast<int32_t>((uint32_t(uint8_t((*tag)[0])) << 24) | (uint32_t(uint8_t((*tag)[1])) << 16)
+                                            | (uint32_t(uint8_t((*tag)[2])) << 8) | uint8_t((*tag)[3]));
+    const std::string& out = arguments.fPositional[0];
+    NFDirSpec source = HostDir(arguments.fPositional[1]);
+    if (!source.Exists())
+        Fail(arguments.fPositional[1] + ": no such folder");
+    NFileSpec file = HostFile(out);
+    if (file.Exists() && !file.DeleteWithSegments())
+        Fail(out + ": cannot replace the existing file");
+    NBinder binder;
+    if (!binder.Create(file, Mount(), static_cast<int32_t>(application), segmentSize, tagValue))
+        Fail(out + ": cannot create");
+    int64_t count = 0;
+    try {
+        AddTree(binder, source, Mount(), count);
+    } catch (...) {
+        binder.Close();
+        file.DeleteWithSegments();
+        throw;
+    }
+    if (!binder.Close())
+        Fail(out + ": writing the directory failed");
+    if (arguments.fSeal)
+        NBinder::Seal(file);
+    return 0;
+}
+
+void ListFolder(const NBinderFolder& folder, const std::string& path)
+{
+    for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
+        if (element->IsFile()) {
+            std::printf("F\t%d\t%d\t%s%s\n", element->fSize, element->fOffset, path.c_str(), element->fName.c_str());
+        } else {
+            std::string inner = path + element->fName + ":";
+            std::printf("D\t%s\n", inner.c_str());
+            if (element->fFolder)
+                ListFolder(*element->fFolder, inner);
+        }
+    }
+}
+
+int List(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 1)
+        Fail("list needs FILE");
+    NBinder binder;
+    OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
+    const NBinderPlace& place = binder.Place();
+    const NBinderHeader& header = place.fHeader;
+    char tag[kTagLength + 1] = { char(header.fTag >> 24), char(header.fTag >> 16), char(header.fTag >> 8), char(header.fTag), 0 };
+    std::printf("binder version=%d app=%d tag=%s start=%lld directory=%lld checksum=%s\n", header.fVersion,
+                header.fApplication, tag, static_cast<long long>(place.fStart),
+                static_cast<long long>(place.fDirectory), Hex(static_cast<uint32_t>(header.fChecksum)).c_str());
+    ListFolder(*binder.Root(), "");
+    return 0;
+}
+
+NFileSpec ElementSpec(const std::string& element)
+{
+    return NFileSpec(Mount(), element);
+}
+
+void CopyOut(NStream& in, NStream& out)
+{
+    NStream::Copy(in, out);
+    out.Flush();
+}
+
+int Cat(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 2)
+        Fail("cat needs FILE and ELEMENT");
+    NBinder binder;
+    OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
+    NBinderRegistry::The().Register(&binder);
+    int64_t position = 0;
+    int32_t size = 0;
+    NFileSpec element = ElementSpec(arguments.fPositional[1]);
+    if (!binder.Lookup(element, position, size))
+        Fail(arguments.fPositional[0] + ": no element " + arguments.fPositional[1]);
+    NStream in = element.Open(kStreamRead, true);
+    NStream out(std::make_unique<StdioStream>(stdout, kStreamWrite));
+    CopyOut(in, out);
+    return 0;
+}
+
+void ExtractFolder(NBinder& binder, const NBinderFolder& folder, const NFDirSpec& target)
+{
+    if (!target.Create())
+        Fail(target.HostPath() + ": cannot create the folder");
+    for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
+        std::string safe = SafeHostName(element->fName);
+        if (element->IsFile()) {
+            NFileSpec to(target, safe, false);
+            to.Delete();
+            // Read by place, not by name: an archive name need not be a valid file name.
+            NStream in(std::make_unique<NStreamBinder>(binder, binder.Place().fStart + element->fOffset,
+                                                       element->fSize, to));
+            NStream out = to.Open(kStreamWrite, true);
+            NStream::Copy(in, out);
+            out.Close();
+        } else if (element->fFolder) {
+            ExtractFolder(binder, *element->fFolder, target.SubDir(safe + ":"));
+        }
+    }
+}
+
+int Extract(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 2)
+        Fail("extract needs FILE and DEST");
+    NBinder binder;
+    OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
+    ExtractFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]));
+    return 0;
+}
+
+int Add(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 3)
+        Fail("add needs FILE, SRC and ELEMENT");
+    const std::string& path = arguments.fPositional[0];
+    NFileSpec source = HostFile(arguments.fPositional[1]);
+    if (!source.CanOpen(kStreamRead))
+        Fail(arguments.fPositional[1] + ": cannot read");
+    NBinder binder;
+    if (binder.Open(HostFile(path), Mount(), kBinderUpdate) < 0)
+        Fail(path + ": not a binder archive that can be updated");
+    NFileSpec element = ElementSpec(arguments.fPositional[2]);
+    int64_t position = 0;
+    int32_t size = 0;
+    if (binder.Lookup(element, position, size))
+        Fail(path + ": already holds " + arguments.fPositional[2]);
+    binder.Add(element, source, source.Open(kStreamRead).GetLength());
+    if (!binder.Close())
+        Fail(path + ": writing the directory failed");
+    return 0;
+}
+
+int Verify(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 1)
+        Fail("verify needs FILE");
+    const std::string& path = arguments.fPositional[0];
+    NFileSpec file = HostFile(path);
+    if (!file.Exists())
+        Fail(path + ": no such file");
+    NStream stream = file.Open(kStreamRead, false, 1);
+    NBinderPlace place = NBinder::Locate(stream, IndexOption(arguments));
+    if (!place.fValid)
+        Fail(path + ": not a binder archive");
+    uint32_t computed = NBinder::ComputeChecksum(stream, place);
+    auto stored = static_cast<uint32_t>(place.fHeader.fChecksum);
+    if (stored == 0) {
+        std::printf("unsealed %s\n", Hex(computed).c_str());
+        return 0;
+    }
+    if (stored == computed) {
+        std::printf("sealed ok %s\n", Hex(computed).c_str());
+        return 0;
+    }
+    std::printf("MISMATCH stored=%s computed=%s\n", Hex(stored).c_str(), Hex(computed).c_str());
+    return kExitFailure;
+}
+
+int Seal(const Arguments& arguments)
+{
+    if (arguments.fPositional.size() != 1)
+        Fail("seal needs FILE");
+    NFileSpec file = HostFile(arguments.fPositional[0]);
+    if (!file.Exists())
+        Fail(arguments.fPositional[0] + ": no such file");
+    NBinder::Seal(file);
+    return 0;
+}
+
+int Filter(const Arguments& arguments, bool compress)
+{
+    if (arguments.fPositional.size() > 2)
+        Fail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
+    NStream in = arguments.fPositional.empty() || arguments.fPositional[0] == "-"
+        ? NStream(std::make_unique<StdioStream>(stdin, kStreamRead))
+        : HostFile(arguments.fPositional[0]).Open(kStreamRead, true);
+    NStream out;
+    if (arguments.fPositional.size() < 2 || arguments.fPositional[1] == "-") {
+        out = NStream(std::make_unique<StdioStream>(stdout, kStreamWrite));
+    } else {
+        NFileSpec target = HostFile(arguments.fPositional[1]);
+        target.Delete();
+        out = target.Open(kStreamWrite, true);
+    }
+    if (compress) {
+        NStream filter(std::make_unique<NStreamCompress>(out));
+        NStream::Copy(in, filter);
+        filter.Close();
+    } else {
+        NStream filter(std::make_unique<NStreamExpand>(in));
+        NStream::Copy(filter, out);
+        filter.Close();
+    }
+    out.Close();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(kUsage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? kExitUsage : 0;
+    }
+    std::string command = argv[1];
+    try {
+        if (command == "create")
+            return Create(Parse(argc, argv, { "--app", "--tag", "--segment" }));
+        if (command == "list")
+            return List(Parse(argc, argv, { "--index" }));
+        if (command == "cat")
+            return Cat(Parse(argc, argv, { "--index" }));
+        if (command == "extract")
+            return Extract(Parse(argc, argv, { "--index" }));
+        if (command == "add")
+            return Add(Parse(argc, argv, {}));
+        if (command == "verify")
+            return Verify(Parse(argc, argv, { "--index" }));
+        if (command == "seal")
+            return Seal(Parse(argc, argv, {}));
+        if (command == "compress" || command == "expand")
+            return Filter(Parse(argc, argv, {}), command == "compress");
+        std::fprintf(stderr, "xpb: unknown command %s\n%s", command.c_str(), kUsage);
+        return kExitUsage;
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "xpb: %s\n", failure.fMessage.c_str());
+    } catch (const NFileException& error) {
+        std::fprintf(stderr, "xpb: %s\n", error.what());
+    }
+    return kExitFailure;
+}
