@@ -35,10 +35,10 @@ ratio1=$(awk "BEGIN { print $(gzip -1 -c "$work/corpus" | wc -c) / $(stat -c %s 
 json=$("$bench" --benchmark_format=json 2>/dev/null)
 rate() {
   echo "$json" | awk -v name="$1" '
-    $0 ~ "\"name\": \"" name "\"" { found = 1 }
+    index($0, "\"name\": \"" name "/") { found = 1 }
     found && /"bytes_per_second"/ { gsub(/[^0-9.e+]/, "", $2); print $2 / 1e6; exit }'
 }
-lzss_ratio=$(echo "$json" | awk '/"name": "BM_Compress"/ { f = 1 } f && /"ratio"/ { gsub(/[^0-9.e+-]/, "", $2); print $2; exit }')
+lzss_ratio=$(echo "$json" | awk '/"name": "BM_Compress\// { f = 1 } f && /"ratio"/ { gsub(/[^0-9.e+-]/, "", $2); print $2; exit }')
 compress=$(rate BM_Compress)
 expand=$(rate BM_Expand)
 add=$(rate BM_AddLargeFileToBinder)
