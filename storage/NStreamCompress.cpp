@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstring>
 
-static constexpr char kNotOpenName[] = "<not open>";
 static constexpr int kWindowMask = NStreamCompress::kWindowSize - 1;
 static constexpr int kTreeHead = NStreamCompress::kWindowSize;   // its larger child is the root
 static constexpr int kNone = 0;                                  // 0 is never a node
@@ -37,7 +36,7 @@ struct NStreamCompress::State {
 };
 
 NStreamCompress::NStreamCompress(NStream& underlying)
-    : fUnderlying(&underlying)
+    : NStreamFilter(underlying)
     , fState(std::make_unique<State>())
 {
     // Position 1 is the root before any byte arrives.
@@ -52,12 +51,6 @@ NStreamCompress::~NStreamCompress()
     } catch (...) {
         // Nothing can be reported from a destructor; Close reports to those who call it.
     }
-}
-
-void NStreamCompress::CheckOpen() const
-{
-    if (!fUnderlying)
-        throw NFileException(kFileNotOpen, kNotOpenName);
 }
 
 // Stores a window byte, keeping the repeated head after the end in step.
@@ -298,60 +291,7 @@ void NStreamCompress::Close()
     fUnderlying = nullptr;
 }
 
-void NStreamCompress::Flush()
-{
-    CheckOpen();
-    fUnderlying->Flush();
-}
-
 int32_t NStreamCompress::Read(int32_t, void*)
 {
     return 0;
-}
-
-int64_t NStreamCompress::Seek(int64_t)
-{
-    throw NFileException(kFileHostFailure, GetDisplayName());
-}
-
-int64_t NStreamCompress::SetLength(int64_t length)
-{
-    return length;
-}
-
-int64_t NStreamCompress::GetPosition()
-{
-    CheckOpen();
-    return fUnderlying->GetPosition();
-}
-
-int64_t NStreamCompress::GetLength()
-{
-    CheckOpen();
-    return fUnderlying->GetLength();
-}
-
-std::string NStreamCompress::GetDisplayName() const
-{
-    return fUnderlying && *fUnderlying ? fUnderlying->Get()->GetDisplayName() : kNotOpenName;
-}
-
-std::string NStreamCompress::GetHostPath() const
-{
-    return fUnderlying && *fUnderlying ? fUnderlying->Get()->GetHostPath() : kNotOpenName;
-}
-
-bool NStreamCompress::IsReadMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsReadMode();
-}
-
-bool NStreamCompress::IsWriteMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsWriteMode();
-}
-
-bool NStreamCompress::IsUpdateMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsUpdateMode();
 }

@@ -1,8 +1,7 @@
 // LZSS filter that compresses everything written through it into a stream holder.
 #pragma once
 
-#include "storage/NStream.h"
-#include "storage/NStreamImp.h"
+#include "storage/NStreamFilter.h"
 
 #include <memory>
 
@@ -16,7 +15,7 @@
 /// The window is a 2048-byte ring that both sides fill from position 1, initially zero.
 /// After the end marker the group is completed with literal 0x11 bytes. The filter does
 /// not own the holder it writes to; closing it finishes the data and leaves that open.
-class NStreamCompress : public NStreamImp {
+class NStreamCompress : public NStreamFilter {
 public:
     static constexpr int kWindowSize = 2048;
     static constexpr int kMaxMatch = 33;
@@ -28,23 +27,10 @@ public:
 
     // Lifetime
     void Close() override;
-    void Flush() override;
 
     // Transfer
     int32_t Read(int32_t length, void* buffer) override;
     int32_t Write(int32_t length, const void* buffer) override;
-    int64_t Seek(int64_t position) override;
-    int64_t SetLength(int64_t length) override;
-
-    // Queries
-    int64_t GetPosition() override;
-    int64_t GetLength() override;
-    std::string GetDisplayName() const override;
-    std::string GetHostPath() const override;
-    bool IsReadMode() const override;
-    bool IsWriteMode() const override;
-    bool IsUpdateMode() const override;
-    void CheckOpen() const override;
 
 private:
     struct State;
@@ -58,6 +44,5 @@ private:
     void EmitReference(int position, int length);
     void CompleteItem();
 
-    NStream* fUnderlying;
     std::unique_ptr<State> fState;
 };

@@ -5,14 +5,13 @@
 
 #include <algorithm>
 
-static constexpr char kNotOpenName[] = "<not open>";
 static constexpr int kWindowMask = NStreamCompress::kWindowSize - 1;
 static constexpr uint8_t kFirstFlagBit = 0x80;
 static constexpr int kPositionShift = 5;
 static constexpr int kLengthMask = 0x1F;
 
 NStreamExpand::NStreamExpand(NStream& underlying)
-    : fUnderlying(&underlying)
+    : NStreamFilter(underlying)
 {
 }
 
@@ -22,12 +21,6 @@ NStreamExpand::~NStreamExpand()
         Close();
     } catch (...) {
     }
-}
-
-void NStreamExpand::CheckOpen() const
-{
-    if (!fUnderlying)
-        throw NFileException(kFileNotOpen, kNotOpenName);
 }
 
 void NStreamExpand::LoadGroup()
@@ -114,60 +107,7 @@ void NStreamExpand::Close()
     fUnderlying = nullptr;
 }
 
-void NStreamExpand::Flush()
-{
-    CheckOpen();
-    fUnderlying->Flush();
-}
-
 int32_t NStreamExpand::Write(int32_t, const void*)
 {
     return 0;
-}
-
-int64_t NStreamExpand::Seek(int64_t)
-{
-    throw NFileException(kFileHostFailure, GetDisplayName());
-}
-
-int64_t NStreamExpand::SetLength(int64_t length)
-{
-    return length;
-}
-
-int64_t NStreamExpand::GetPosition()
-{
-    CheckOpen();
-    return fUnderlying->GetPosition();
-}
-
-int64_t NStreamExpand::GetLength()
-{
-    CheckOpen();
-    return fUnderlying->GetLength();
-}
-
-std::string NStreamExpand::GetDisplayName() const
-{
-    return fUnderlying && *fUnderlying ? fUnderlying->Get()->GetDisplayName() : kNotOpenName;
-}
-
-std::string NStreamExpand::GetHostPath() const
-{
-    return fUnderlying && *fUnderlying ? fUnderlying->Get()->GetHostPath() : kNotOpenName;
-}
-
-bool NStreamExpand::IsReadMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsReadMode();
-}
-
-bool NStreamExpand::IsWriteMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsWriteMode();
-}
-
-bool NStreamExpand::IsUpdateMode() const
-{
-    return fUnderlying && *fUnderlying && fUnderlying->Get()->IsUpdateMode();
 }
