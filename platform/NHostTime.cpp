@@ -3,9 +3,21 @@
 
 #include <ctime>
 
+static constexpr uint64_t kMillisecondsPerSecond = 1000;
+static constexpr uint64_t kNanosecondsPerMillisecond = 1000000;
+
 int64_t NHostTime::Now()
 {
     return static_cast<int64_t>(time(nullptr));
+}
+
+uint32_t NHostTime::Milliseconds()
+{
+    struct timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    uint64_t milliseconds = static_cast<uint64_t>(now.tv_sec) * kMillisecondsPerSecond
+        + static_cast<uint64_t>(now.tv_nsec) / kNanosecondsPerMillisecond;
+    return static_cast<uint32_t>(milliseconds);
 }
 
 bool NHostTime::LocalBreakdown(int64_t seconds, NHostCalendar& calendar)

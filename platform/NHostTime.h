@@ -18,6 +18,8 @@ class NHostTime {
 public:
     /// Seconds since 1970 UTC.
     static int64_t Now();
+    /// A monotonic millisecond count from an arbitrary start; wraps around every 2^32 ms.
+    static uint32_t Milliseconds();
     /// The local calendar time of a moment; false when the host cannot break it down.
     static bool LocalBreakdown(int64_t seconds, NHostCalendar& calendar);
 };
