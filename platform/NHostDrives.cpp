@@ -28,6 +28,7 @@ static constexpr std::string_view kSkeleton[] = {
     "users/%USER%/Desktop",
     "users/%USER%/Start Menu/Programs",
     "users/%USER%/Application Data",
+    "users/%USER%/My Documents",
 };
 
 static bool IsSeparator(char c)

@@ -8,6 +8,7 @@ LUMORA_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  libsqlite3-dev liblnk-utils
 )
 
 lumora_install_packages() {
