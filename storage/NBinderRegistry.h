@@ -19,7 +19,7 @@ public:
     void Unregister(NBinder* binder);
     NBinder* LastRegistered() const { return fLast; }
 
-    /// The first registered binder that holds the specification as a file element.
+    /// The first registered binder that holds the named file as one of its elements.
     NBinder* Lookup(const NFileSpec& spec, int64_t& position, int32_t& size) const;
     /// The element's size, 0 when no binder holds it.
     int32_t SizeOf(const NFileSpec& spec) const;
