@@ -9,6 +9,7 @@ LUMORA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   libsqlite3-dev liblnk-utils
+  libpng-dev
 )
 
 lumora_install_packages() {

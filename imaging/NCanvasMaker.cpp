@@ -1,0 +1,4 @@
+// The surface maker interface.
+#include "imaging/NCanvasMaker.h"
+
+NCanvasMaker::~NCanvasMaker() = default;

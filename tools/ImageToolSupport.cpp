@@ -1,0 +1,76 @@
+// Shared parts of the palette and sprite tools.
+#include "tools/ImageToolSupport.h"
+
+#include "storage/NFileException.h"
+#include "platform/NHostDrives.h"
+
+void ToolFail(const std::string& message)
+{
+    throw ToolFailure { message };
+}
+
+NFileSpec ToolHostFile(const std::string& linuxPath)
+{
+    NFileSpec spec;
+    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+        ToolFail(linuxPath + ": not a path the drive table can reach");
+    return spec;
+}
+
+std::vector<uint8_t> ToolReadFile(const std::string& linuxPath)
+{
+    NFileSpec spec = ToolHostFile(linuxPath);
+    if (!spec.Exists())
+        ToolFail(linuxPath + ": no such file");
+    std::vector<uint8_t> bytes;
+    try {
+        NStream stream = spec.Open(kStreamRead, true);
+        int64_t length = stream.GetLength();
+        if (length < 0 || length > INT32_MAX)
+            ToolFail(linuxPath + ": file too large");
+        bytes.resize(size_t(length));
+        stream.ReadFully(int32_t(length), bytes.data());
+    } catch (const NFileException& error) {
+        ToolFail(linuxPath + ": cannot read (" + error.what() + ")");
+    }
+    return bytes;
+}
+
+void ToolWriteFile(const std::string& linuxPath, const std::vector<uint8_t>& bytes)
+{
+    NFileSpec spec = ToolHostFile(linuxPath);
+    if (spec.Exists() && !spec.Delete())
+        ToolFail(linuxPath + ": cannot replace the existing file");
+    try {
+        NStream stream = spec.Open(kStreamWrite, true);
+        stream.WriteFully(int32_t(bytes.size()), bytes.data());
+        stream.Close();
+    } catch (const NFileException& error) {
+        ToolFail(linuxPath + ": cannot write (" + error.what() + ")");
+    }
+}
+
+NHostRgbaImage ToolReadPng(const std::string& linuxPath)
+{
+    std::vector<uint8_t> bytes = ToolReadFile(linuxPath);
+    NHostRgbaImage image;
+    std::string error;
+    if (!NHostPng::Decode(bytes.data(), bytes.size(), image, error))
+        ToolFail(linuxPath + ": " + error);
+    return image;
+}
+
+void ToolWritePng(const std::string& linuxPath, const NHostRgbaImage& image)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!NHostPng::Encode(image, bytes, error))
+        ToolFail(linuxPath + ": " + error);
+    ToolWriteFile(linuxPath, bytes);
+}
+
+std::string ToolBaseName(const std::string& linuxPath)
+{
+    size_t slash = linuxPath.find_last_of('/');
+    return slash == std::string::npos ? linuxPath : linuxPath.substr(slash + 1);
+}
