@@ -1,0 +1,422 @@
+// qipalbum: makes albums through the builder library, shows what they hold, asks about themes
+// and starts the viewer. Paths on the command line are Linux paths.
+#include "builder/include/qipbuild.h"
+#include "platform/NHostCodePage.h"
+#include "platform/NHostDrives.h"
+#include "storage/NBinder.h"
+#include "storage/NBinderRegistry.h"
+#include "storage/NFileException.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int32_t kPathCapacity = 260;
+constexpr int32_t kNameCapacity = 301;
+constexpr int32_t kTripleCapacity = 32;
+constexpr char kNoTheme[] = ".lmp";
+constexpr int kTagLength = 4;
+constexpr int32_t kStringCount = 2;
+// Albums are read under a root no real path has, so their elements never hide files.
+constexpr char kMountRoot[] = "\\\\qipalbum-album\\";
+
+const char kUsage[] =
+    "usage: qipalbum make --out ALBUM (--theme THEME | --no-theme) [--options N] [--segment CODE]\n"
+    "                     [--keep FOLDER] [--string TAG=TEXT]... [--int TAG=N]... [--file NAME=PATH]...\n"
+    "                     [--caption TEXT] PHOTO...\n"
+    "       qipalbum info [--json] ALBUM\n"
+    "       qipalbum theme THEME\n"
+    "       qipalbum launch ALBUM\n";
+
+std::string Host(const std::string& linuxPath)
+{
+    return NHostDrives::The().ToHost(linuxPath);
+}
+
+bool ParseTag(const std::string& text, int32_t& tag)
+{
+    if (text.size() != kTagLength)
+        return false;
+    uint32_t value = 0;
+    for (char c : text)
+        value = (value << 8) | static_cast<uint8_t>(c);
+    tag = static_cast<int32_t>(value);
+    return true;
+}
+
+bool ParseInt(const char* text, int32_t& value)
+{
+    char* end = nullptr;
+    long long parsed = std::strtoll(text, &end, 0);
+    if (end == text || *end != '\0' || parsed < INT32_MIN || parsed > UINT32_MAX)
+        return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+int Fail(const char* call, int32_t result)
+{
+    std::fprintf(stderr, "qipalbum: %s failed with result %d\n", call, result);
+    return kExitFailure;
+}
+
+// ---- make
+
+struct Save {
+    enum Kind { kString, kInt, kFile } fKind;
+    int32_t fTag = 0;
+    std::string fName;
+    std::string fText;
+    int32_t fValue = 0;
+};
+
+int Make(int argc, char** argv)
+{
+    std::string out;
+    std::string theme;
+    bool haveTheme = false;
+    int32_t options = 0;
+    int32_t segment = 0;
+    std::string keep;
+    std::string caption;
+    std::vector<Save> saves;
+    std::vector<std::string> photos;
+    for (int i = 0; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        const char* v = nullptr;
+        if (arg == "--no-theme") {
+            theme = kNoTheme;
+            haveTheme = true;
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0) {
+            photos.push_back(arg);
+            continue;
+        }
+        if ((v = value()) == nullptr) {
+            std::fprintf(stderr, "qipalbum: %s needs a value\n", arg.c_str());
+            return kExitUsage;
+        }
+        std::string text = v;
+        size_t equals = text.find('=');
+        Save save;
+        if (arg == "--out") {
+            out = text;
+        } else if (arg == "--theme") {
+            theme = Host(text);
+            haveTheme = true;
+        } else if (arg == "--options" && ParseInt(v, options)) {
+        } else if (arg == "--segment" && ParseInt(v, segment)) {
+        } else if (arg == "--keep") {
+            keep = text;
+        } else if (arg == "--caption") {
+            caption = text;
+        } else if (arg == "--string" && equals != std::string::npos && ParseTag(text.substr(0, equals), save.fTag)) {
+            save.fKind = Save::kString;
+            save.fText = text.substr(equals + 1);
+            saves.push_back(save);
+        } else if (arg == "--int" && equals != std::string::npos && ParseTag(text.substr(0, equals), save.fTag)
+                   && ParseInt(text.c_str() + equals + 1, save.fValue)) {
+            save.fKind = Save::kInt;
+            saves.push_back(save);
+        } else if (arg == "--file" && equals != std::string::npos && equals > 0) {
+            save.fKind = Save::kFile;
+            save.fName = text.substr(0, equals);
+            save.fText = Host(text.substr(equals + 1));
+            saves.push_back(save);
+        } else {
+            std::fprintf(stderr, "qipalbum: bad option %s %s\n", arg.c_str(), v);
+            return kExitUsage;
+        }
+    }
+    if (out.empty() || !haveTheme) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    QLA_SetKeepFolder(keep.c_str());
+    int32_t album = QLA_CreateAlbum(theme.c_str(), options, Host(out).c_str(), segment);
+    if (album <= 0)
+        return Fail("QLA_CreateAlbum", album);
+    int status = 0;
+    for (const Save& save : saves) {
+        if (save.fKind == Save::kString) {
+            QLA_SaveAlbumString(album, save.fTag, save.fText.c_str());
+        } else if (save.fKind == Save::kInt) {
+            QLA_SaveAlbumInt(album, save.fTag, save.fValue);
+        } else if (int32_t result = QLA_SaveFile(album, save.fText.c_str(), save.fName.c_str()); result != 1) {
+            status = Fail("QLA_SaveFile", result);
+            break;
+        }
+    }
+    for (size_t i = 0; status == 0 && i < photos.size(); ++i) {
+        std::string path = Host(photos[i]);
+        NFileSpec photo;
+        uint32_t seconds = NFileSpec::FromHostPath(path, photo) ? photo.ModTime().fSeconds : 0;
+        int32_t result = QLA_AddPhoto(album, path.c_str(), path.c_str(), "", caption.c_str(), static_cast<int32_t>(seconds));
+        if (result != 1)
+            status = Fail("QLA_AddPhoto", result);
+    }
+    if (status == 0) {
+        int32_t count = QLA_GetNumSegments(album);
+        if (count <= 0)
+            status = Fail("QLA_GetNumSegments", count);
+        for (int32_t i = 0; i < count; ++i) {
+            char name[kPathCapacity] = {};
+            QLA_GetSegmentName(album, i, name, kPathCapacity);
+            std::printf("%s\n", name);
+        }
+    }
+    QLA_CloseAlbum(album);
+    return status;
+}
+
+// ---- info
+
+struct Field {
+    std::string fTag;
+    std::string fValue;   // UTF-8
+    bool fNumber = false;
+};
+
+struct Section {
+    std::string fName;
+    std::vector<Field> fFields;
+};
+
+uint32_t Be32(const std::string& body, size_t at)
+{
+    auto* p = reinterpret_cast<const uint8_t*>(body.data() + at);
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+// Strings of a body: count, bytes, ...; false when the body is not exactly that.
+bool Strings(const std::string& body, size_t count, std::vector<std::string>& out)
+{
+    size_t at = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (at + kStringCount > body.size())
+            return false;
+        size_t n = (size_t(uint8_t(body[at])) << 8) | uint8_t(body[at + 1]);
+        if (at + kStringCount + n > body.size())
+            return false;
+        out.push_back(body.substr(at + kStringCount, n));
+        at += kStringCount + n;
+    }
+    return at == body.size();
+}
+
+std::string IsoDate(uint32_t seconds)
+{
+    using namespace std::chrono;
+    sys_seconds moment{std::chrono::seconds(seconds)};
+    sys_days day = floor<days>(moment);
+    year_month_day date{day};
+    hh_mm_ss<std::chrono::seconds> time{moment - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02lld:%02lld:%02lldZ", int(date.year()), unsigned(date.month()),
+                  unsigned(date.day()), static_cast<long long>(time.hours().count()),
+                  static_cast<long long>(time.minutes().count()), static_cast<long long>(time.seconds().count()));
+    return text;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string out;
+    char pair[3];
+    for (char c : bytes) {
+        std::snprintf(pair, sizeof pair, "%02x", uint8_t(c));
+        out += pair;
+    }
+    return out;
+}
+
+Field Describe(const std::string& tag, const std::string& body)
+{
+    Field field{tag, "", false};
+    std::vector<std::string> parts;
+    if (tag == "DATE" && body.size() == kTagLength) {
+        field.fValue = IsoDate(Be32(body, 0));
+    } else if ((tag == "SPEC" || tag == "OSpc" || tag == "TSpc") && Strings(body, 4, parts)) {
+        field.fValue = parts[0].empty() && parts[2].empty() && parts[3].empty()
+                           ? std::string()
+                           : NHostCodePage::AnsiToUtf8(NFileSpec(NFDirSpec(NFDriveSpec(parts[0]), parts[2]), parts[3]).HostPath());
+    } else if (tag != "NUMP" && tag != "OPTI" && Strings(body, 1, parts)) {
+        field.fValue = NHostCodePage::AnsiToUtf8(parts[0]);
+    } else if (body.size() == kTagLength) {
+        field.fValue = std::to_string(static_cast<int32_t>(Be32(body, 0)));
+        field.fNumber = true;
+    } else {
+        field.fValue = Hex(body);
+    }
+    return field;
+}
+
+bool ReadInfo(const NFileSpec& element, std::vector<Field>& fields)
+{
+    try {
+        NStream in = element.Open(kStreamRead);
+        in.ReadInt32();
+        in.ReadInt32();
+        for (;;) {
+            char tag[kTagLength];
+            in.ReadFully(kTagLength, tag);
+            int32_t length = in.ReadInt32();
+            std::string name(tag, kTagLength);
+            if (name == "fini")
+                return true;
+            if (length < 0 || length > in.GetLength() - in.GetPosition())
+                return false;
+            std::string body(static_cast<size_t>(length), '\0');
+            if (length > 0)
+                in.ReadFully(length, body.data());
+            fields.push_back(Describe(name, body));
+        }
+    } catch (const NFileException&) {
+        return false;
+    }
+}
+
+std::string Json(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+int Info(const std::string& albumPath, bool json)
+{
+    NFileSpec spec;
+    if (!NFileSpec::FromHostPath(Host(albumPath), spec)) {
+        std::fprintf(stderr, "qipalbum: %s is no usable path\n", albumPath.c_str());
+        return kExitFailure;
+    }
+    NFDirSpec mount(NFDriveSpec(kMountRoot), "");
+    NBinder album;
+    try {
+        album.Open(spec, mount, kBinderRead);
+    } catch (const NFileException& error) {
+        std::fprintf(stderr, "qipalbum: %s\n", error.what());
+        return kExitFailure;
+    }
+    if (!album.IsOpen()) {
+        std::fprintf(stderr, "qipalbum: %s is no album\n", albumPath.c_str());
+        return kExitFailure;
+    }
+    NBinderRegistry::The().Register(&album);
+    std::vector<Section> sections;
+    Section albumInfo{"photo:Album.nfo", {}};
+    bool ok = ReadInfo(NFileSpec(mount, "photo:Album.nfo"), albumInfo.fFields);
+    sections.push_back(albumInfo);
+    const NBinderElement* photoFolder = album.Root() ? album.Root()->FindFolder("photo") : nullptr;
+    if (photoFolder != nullptr && photoFolder->fFolder) {
+        for (const auto& element : photoFolder->fFolder->fElements) {
+            const std::string& name = element->fName;
+            if (!element->IsFile() || name.size() < kTagLength || name.compare(name.size() - kTagLength, kTagLength, ".nfo") != 0
+                || name == "album.nfo")
+                continue;
+            Section photo{"photo:" + name, {}};
+            ok = ReadInfo(NFileSpec(mount, photo.fName), photo.fFields) && ok;
+            sections.push_back(photo);
+        }
+    }
+    NBinderRegistry::The().Unregister(&album);
+    album.Close();
+
+    if (json) {
+        std::printf("{\"album\": [");
+        for (size_t s = 0; s < sections.size(); ++s) {
+            if (s == 1)
+                std::printf("], \"photos\": [");
+            if (s > 1)
+                std::printf(", ");
+            if (s >= 1)
+                std::printf("{\"element\": %s, \"chunks\": [", Json(sections[s].fName).c_str());
+            for (size_t f = 0; f < sections[s].fFields.size(); ++f) {
+                const Field& field = sections[s].fFields[f];
+                std::printf("%s{\"tag\": %s, \"value\": %s}", f > 0 ? ", " : "", Json(field.fTag).c_str(),
+                            field.fNumber ? field.fValue.c_str() : Json(field.fValue).c_str());
+            }
+            if (s >= 1)
+                std::printf("]}");
+        }
+        std::printf(sections.size() > 1 ? "]}\n" : "], \"photos\": []}\n");
+    } else {
+        for (size_t s = 0; s < sections.size(); ++s) {
+            if (s >= 1)
+                std::printf("%s\n", sections[s].fName.c_str());
+            for (const Field& field : sections[s].fFields)
+                std::printf("%s%s\t%s\n", s >= 1 ? "  " : "", field.fTag.c_str(), field.fValue.c_str());
+        }
+    }
+    if (!ok) {
+        std::fprintf(stderr, "qipalbum: %s: an info element is damaged\n", albumPath.c_str());
+        return kExitFailure;
+    }
+    return 0;
+}
+
+// ---- theme, launch
+
+int Theme(const std::string& themePath)
+{
+    std::string path = Host(themePath);
+    char name[kNameCapacity] = {};
+    QLA_GetThemeName(path.c_str(), name, kNameCapacity);
+    int32_t icon = QLA_GetThemeIcon(path.c_str(), nullptr, 0);
+    int32_t features = QLA_GetThemeFeatures(path.c_str(), nullptr, 0);
+    int32_t flag = 0;
+    int32_t id = 0;
+    char triple[kTripleCapacity] = {};
+    QLA_GetThemeInfo(path.c_str(), &flag, &id, triple, kTripleCapacity);
+    std::printf("name\t%s\nicon-bytes\t%d\nfeature-bytes\t%d\nid\t%d\ntriple\t%s\n",
+                NHostCodePage::AnsiToUtf8(name).c_str(), icon, features, id, NHostCodePage::AnsiToUtf8(triple).c_str());
+    return 0;
+}
+
+int Launch(const std::string& albumPath)
+{
+    int32_t result = QLA_LaunchViewer(Host(albumPath).c_str());
+    return result == 1 ? 0 : Fail("QLA_LaunchViewer", result);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string command = argc >= 2 ? argv[1] : "";
+    if (command == "make")
+        return Make(argc - 2, argv + 2);
+    if (command == "info" && argc == 3)
+        return Info(argv[2], false);
+    if (command == "info" && argc == 4 && std::strcmp(argv[2], "--json") == 0)
+        return Info(argv[3], true);
+    if (command == "info" && argc == 4 && std::strcmp(argv[3], "--json") == 0)
+        return Info(argv[2], true);
+    if (command == "theme" && argc == 3)
+        return Theme(argv[2]);
+    if (command == "launch" && argc == 3)
+        return Launch(argv[2]);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
