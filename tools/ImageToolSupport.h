@@ -18,7 +18,7 @@ struct ToolFailure {
 
 [[noreturn]] void ToolFail(const std::string& message);
 
-/// The specification of a Linux path given on the command line.
+/// The file specification of a Linux path given on the command line.
 NFileSpec ToolHostFile(const std::string& linuxPath);
 std::vector<uint8_t> ToolReadFile(const std::string& linuxPath);
 /// Replaces the file with the bytes.

@@ -17,7 +17,7 @@ protected:
         fEnv.Set("LANG", "pl_PL.UTF-8");
     }
 
-    // The specification of "Lang.txt" in the test's folder, written with the given bytes.
+    // The file specification of "Lang.txt" in the test's folder, written with the given bytes.
     NFileSpec LangFile(const char* bytes = nullptr)
     {
         std::filesystem::path path = fPrefix.Root() / "app" / "Data" / "Lang.txt";
