@@ -4,6 +4,9 @@
 #include "storage/NFileException.h"
 #include "platform/NHostDrives.h"
 
+#include <cstdio>
+#include <cstring>
+
 void ToolFail(const std::string& message)
 {
     throw ToolFailure { message };
@@ -73,4 +76,25 @@ std::string ToolBaseName(const std::string& linuxPath)
 {
     size_t slash = linuxPath.find_last_of('/');
     return slash == std::string::npos ? linuxPath : linuxPath.substr(slash + 1);
+}
+
+int ToolMain(const char* tool, const char* usage, int argc, char** argv, std::initializer_list<ToolCommand> commands)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(usage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? kToolExitUsage : 0;
+    }
+    try {
+        for (const ToolCommand& command : commands) {
+            if (std::strcmp(argv[1], command.fName) == 0)
+                return command.fRun(argc, argv);
+        }
+        std::fprintf(stderr, "%s: unknown command %s\n%s", tool, argv[1], usage);
+        return kToolExitUsage;
+    } catch (const ToolFailure& failure) {
+        std::fprintf(stderr, "%s: %s\n", tool, failure.fMessage.c_str());
+    } catch (const NFileException& error) {
+        std::fprintf(stderr, "%s: %s\n", tool, error.what());
+    }
+    return kToolExitFailure;
 }

@@ -5,6 +5,7 @@
 #include "platform/NHostPng.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,16 @@ std::vector<uint8_t> ToolReadFile(const std::string& linuxPath);
 void ToolWriteFile(const std::string& linuxPath, const std::vector<uint8_t>& bytes);
 NHostRgbaImage ToolReadPng(const std::string& linuxPath);
 void ToolWritePng(const std::string& linuxPath, const NHostRgbaImage& image);
+
+/// One command of a tool: its name and the function that runs it with the whole argv.
+struct ToolCommand {
+    const char* fName;
+    int (*fRun)(int argc, char** argv);
+};
+
+/// A tool's main: usage and --help, the command named by argv[1], and its failures turned
+/// into one line after the tool's name with the failure exit status.
+int ToolMain(const char* tool, const char* usage, int argc, char** argv, std::initializer_list<ToolCommand> commands);
 
 /// The file name part of a Linux path.
 std::string ToolBaseName(const std::string& linuxPath);

@@ -272,22 +272,5 @@ int Dump(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, argc < 2 ? stderr : stdout);
-        return argc < 2 ? kToolExitUsage : 0;
-    }
-    std::string command = argv[1];
-    try {
-        if (command == "make")
-            return Make(argc, argv);
-        if (command == "dump")
-            return Dump(argc, argv);
-        std::fprintf(stderr, "pal: unknown command %s\n%s", command.c_str(), kUsage);
-        return kToolExitUsage;
-    } catch (const ToolFailure& failure) {
-        std::fprintf(stderr, "pal: %s\n", failure.fMessage.c_str());
-    } catch (const NFileException& error) {
-        std::fprintf(stderr, "pal: %s\n", error.what());
-    }
-    return kToolExitFailure;
+    return ToolMain("pal", kUsage, argc, argv, { { "make", Make }, { "dump", Dump } });
 }

@@ -2,6 +2,7 @@
 #include "imaging/NPalette.h"
 #include "imaging/NSpSet.h"
 #include "tests/imaging/NImagingTestSupport.h"
+#include "tests/support/NRunCommand.h"
 #include "tests/support/NTestPrefix.h"
 #include "platform/NHostPng.h"
 
@@ -24,16 +25,8 @@ class XpsToolTest : public ::testing::Test {
 protected:
     ToolRun Run(const char* tool, const std::string& arguments) const
     {
-        std::string command = std::string(tool) + " " + arguments + " 2>&1";
         ToolRun run { -1, {} };
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char block[4096];
-        while (size_t count = fread(block, 1, sizeof block, pipe))
-            run.fOutput.append(block, count);
-        int status = pclose(pipe);
-        run.fStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.fStatus = NRunCommand(std::string(tool) + " " + arguments, run.fOutput);
         return run;
     }
 

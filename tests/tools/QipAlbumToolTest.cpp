@@ -1,4 +1,5 @@
 // Tests of the qipalbum tool: making an album through the library and reading it back.
+#include "tests/support/NRunCommand.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,7 @@ class QipAlbumToolTest : public ::testing::Test {
 protected:
     int Run(const std::string& arguments, std::string& output) const
     {
-        std::string command = std::string(LUMORA_QIPALBUM) + " " + arguments + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return -1;
-        char block[4096];
-        while (size_t count = fread(block, 1, sizeof block, pipe))
-            output.append(block, count);
-        int status = pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return NRunCommand(std::string(LUMORA_QIPALBUM) + " " + arguments, output);
     }
 
     std::string At(const std::string& relative) const { return "'" + (fPrefix.Root() / relative).string() + "'"; }

@@ -1,5 +1,6 @@
 // The xpb tool end to end, through its command line.
 #include "storage/NBinder.h"
+#include "tests/support/NRunCommand.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -30,21 +31,14 @@ protected:
 
     ToolRun Xpb(const std::string& arguments, const std::string& input = "") const
     {
-        std::string command = std::string(LUMORA_XPB) + " " + arguments + " 2>&1";
+        std::string command = std::string(LUMORA_XPB) + " " + arguments;
         if (!input.empty()) {
             fs::path in = fPrefix.Root() / "stdin.bin";
             NTestPrefix::WriteFile(in, input);
             command += " < '" + in.string() + "'";
         }
         ToolRun run { -1, {} };
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char block[4096];
-        while (size_t count = fread(block, 1, sizeof block, pipe))
-            run.fOutput.append(block, count);
-        int status = pclose(pipe);
-        run.fStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.fStatus = NRunCommand(command, run.fOutput);
         return run;
     }
 

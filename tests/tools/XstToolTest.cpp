@@ -3,6 +3,7 @@
 #include "tools/XstText.h"
 
 #include "framework/NStringTable.h"
+#include "tests/support/NRunCommand.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +19,7 @@ class XstToolTest : public ::testing::Test {
 protected:
     int Xst(const std::string& arguments, std::string& output) const
     {
-        std::string command = std::string(LUMORA_XST) + " " + arguments + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return -1;
-        char block[4096];
-        while (size_t count = fread(block, 1, sizeof block, pipe))
-            output.append(block, count);
-        int status = pclose(pipe);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return NRunCommand(std::string(LUMORA_XST) + " " + arguments, output);
     }
 
     std::string At(const std::string& relative) const { return "'" + (fPrefix.Root() / relative).string() + "'"; }
