@@ -59,6 +59,22 @@ struct NRect {
         return NRect(int16_t(left), int16_t(top), int16_t(right - left), int16_t(bottom - top));
     }
 
+    /// The smallest rectangle holding both; an empty rectangle adds nothing.
+    constexpr NRect Union(const NRect& other) const
+    {
+        if (other.IsEmpty())
+            return *this;
+        if (IsEmpty())
+            return other;
+        int32_t left = std::min<int32_t>(fX, other.fX);
+        int32_t top = std::min<int32_t>(fY, other.fY);
+        int32_t right = std::max(Right(), other.Right());
+        int32_t bottom = std::max(Bottom(), other.Bottom());
+        return NRect(int16_t(left), int16_t(top), NClampCoordinate(right - left), NClampCoordinate(bottom - top));
+    }
+
+    constexpr int64_t Area() const { return IsEmpty() ? 0 : int64_t(fWidth) * fHeight; }
+
     constexpr NRect Offset(int32_t dx, int32_t dy) const
     {
         return NRect(NClampCoordinate(fX + dx), NClampCoordinate(fY + dy), fWidth, fHeight);

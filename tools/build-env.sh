@@ -10,6 +10,8 @@ LUMORA_PACKAGES=(
   clang-14 libclang-rt-14-dev
   libsqlite3-dev liblnk-utils
   libpng-dev
+  libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
+  libjpeg62-turbo-dev libjpeg-turbo-progs
 )
 
 lumora_install_packages() {

@@ -1,0 +1,6 @@
+// Memory sprites.
+#include "imaging/NMemSprite.h"
+
+NMemSprite::NMemSprite() = default;
+
+NMemSprite::~NMemSprite() = default;
