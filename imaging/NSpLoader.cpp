@@ -38,6 +38,27 @@ uint8_t ClampChannel(int32_t value)
     return uint8_t(std::clamp(value, int32_t(0), int32_t(255)));
 }
 
+// The running errors of one channel along a row.
+struct Diffusion {
+    int32_t fRight = 0;      // for the next pixel of this row
+    int32_t fOwedHere = 0;   // for the pixel below the current one
+    int32_t fOwedNext = 0;   // for the pixel below the next one
+
+    uint8_t Value(int32_t channel, int32_t fromAbove) const { return ClampChannel(channel + fromAbove + fRight); }
+    /// Spreads the error; answers the finished total of the pixel below-left.
+    int32_t Spread(int32_t e)
+    {
+        int32_t toRight = (kShareRight * e) >> kShareShift;
+        int32_t belowLeft = (kShareBelowLeft * e) >> kShareShift;
+        int32_t straightBelow = (kShareBelow * e) >> kShareShift;
+        int32_t finished = fOwedHere + belowLeft;
+        fOwedHere = fOwedNext + straightBelow;
+        fOwedNext = e - belowLeft - straightBelow - toRight;
+        fRight = toRight;
+        return finished;
+    }
+};
+
 } // namespace
 
 NSpLoader::NSpLoader() = default;
@@ -198,44 +219,47 @@ void NSpLoader::ConvertTo(NSpLoader& target, const NRect& rect)
     if (area.IsEmpty() || !palette || !palette->Data() || !cube || fDepth != kTrueColorDepth || target.fDepth != kIndexedDepth
         || !fImage.GetBits() || !target.fImage.GetBits())
         return;
-    const NPaletteData& colors = *palette->Data();
+    const uint32_t* colors = palette->Data()->Table32();
+    // One slot per pixel and channel with a spare pixel at each end; the row below
+    // receives its shares here while the row is walked, and becomes the current row next.
     size_t rowSlots = size_t(area.fWidth + 2) * kChannels;
-    if (fErrors.size() < rowSlots * 2)
-        fErrors.assign(rowSlots * 2, 0);
-    int32_t* current = fErrors.data();
-    int32_t* next = current + rowSlots;
-    std::fill(current, current + rowSlots, 0);
-    std::fill(next, next + rowSlots, 0);
+    if (fErrors.size() < rowSlots)
+        fErrors.assign(rowSlots, 0);
+    int32_t* below = fErrors.data();
+    std::fill(below, below + rowSlots, 0);
 
     for (int32_t y = area.fY; y < area.Bottom(); ++y) {
-        std::swap(current, next);
-        std::fill(next, next + rowSlots, 0);
         const uint8_t* from = fImage.GetBits() + size_t(y - fRect.fY) * size_t(fImage.RowBytes())
             + size_t(area.fX - fRect.fX) * 4;
         uint8_t* to = target.fImage.GetBits() + size_t(y - target.fRect.fY) * size_t(target.fImage.RowBytes())
             + size_t(area.fX - target.fRect.fX);
+        // Per channel: the share for the next pixel of this row, and the shares already
+        // owed to the pixels below this one and below the next one, all in registers. The
+        // slots of this row are read just before the row below overwrites them.
+        Diffusion red;
+        Diffusion green;
+        Diffusion blue;
+        below[0] = below[1] = below[2] = 0;
         for (int32_t i = 0; i < area.fWidth; ++i) {
             uint32_t pixel;
             std::memcpy(&pixel, from + size_t(i) * 4, sizeof pixel);
-            int32_t* here = current + size_t(i + 1) * kChannels;
-            uint8_t red = ClampChannel(int32_t(pixel >> 16 & 0xFF) + here[0]);
-            uint8_t green = ClampChannel(int32_t(pixel >> 8 & 0xFF) + here[1]);
-            uint8_t blue = ClampChannel(int32_t(pixel & 0xFF) + here[2]);
-            uint8_t index = cube[NPaletteRegistry::CubeIndex(red, green, blue)];
+            int32_t* slot = below + size_t(i + 1) * kChannels;
+            uint8_t r = red.Value(int32_t(pixel >> 16 & 0xFF), slot[0]);
+            uint8_t g = green.Value(int32_t(pixel >> 8 & 0xFF), slot[1]);
+            uint8_t b = blue.Value(int32_t(pixel & 0xFF), slot[2]);
+            uint8_t index = cube[NPaletteRegistry::CubeIndex(r, g, b)];
             to[i] = index;
-            int32_t errors[kChannels] = { red - colors.Red(index), green - colors.Green(index),
-                                          blue - colors.Blue(index) };
-            int32_t* below = next + size_t(i + 1) * kChannels;
-            for (int c = 0; c < kChannels; ++c) {
-                int32_t e = errors[c];
-                int32_t right = (kShareRight * e) >> kShareShift;
-                int32_t belowLeft = (kShareBelowLeft * e) >> kShareShift;
-                int32_t straightBelow = (kShareBelow * e) >> kShareShift;
-                here[kChannels + c] += right;
-                below[c - kChannels] += belowLeft;
-                below[c] += straightBelow;
-                below[kChannels + c] += e - belowLeft - straightBelow - right;
-            }
+            uint32_t color = colors[index];
+            slot[-3] = red.Spread(r - int32_t(color >> 16 & 0xFF));
+            slot[-2] = green.Spread(g - int32_t(color >> 8 & 0xFF));
+            slot[-1] = blue.Spread(b - int32_t(color & 0xFF));
         }
+        int32_t* end = below + size_t(area.fWidth + 1) * kChannels;
+        end[-3] = red.fOwedHere;
+        end[-2] = green.fOwedHere;
+        end[-1] = blue.fOwedHere;
+        end[0] = red.fOwedNext;
+        end[1] = green.fOwedNext;
+        end[2] = blue.fOwedNext;
     }
 }

@@ -84,15 +84,10 @@ bool NHostHeadlessWindow::CopyFrom(const NHostDeviceContext& source, int32_t sou
         int32_t column = left - x + sourceX;
         uint32_t* to = fPixels.data() + size_t(row) * size_t(fWidth) + size_t(left);
         switch (bitmap->Depth()) {
-        case kTrueColorDepth: {
-            const uint8_t* start = from + size_t(column) * 4;
-            for (int32_t i = 0; i < rowPixels; ++i) {
-                uint32_t pixel;
-                std::memcpy(&pixel, start + size_t(i) * 4, sizeof pixel);
-                to[i] = kOpaque | (pixel & kColorMask);
-            }
+        case kTrueColorDepth:
+            // Kept with whatever alpha the surface had; Pixel and SavePng ignore it.
+            std::memcpy(to, from + size_t(column) * 4, size_t(rowPixels) * 4);
             break;
-        }
         case kPaletteDepth:
             for (int32_t i = 0; i < rowPixels; ++i)
                 to[i] = colors[from[column + i]];
@@ -115,7 +110,7 @@ uint32_t NHostHeadlessWindow::Pixel(int32_t x, int32_t y) const
 {
     if (x < 0 || y < 0 || x >= fWidth || y >= fHeight)
         return 0;
-    return fPixels[size_t(y) * size_t(fWidth) + size_t(x)];
+    return kOpaque | (fPixels[size_t(y) * size_t(fWidth) + size_t(x)] & kColorMask);
 }
 
 bool NHostHeadlessWindow::SavePng(const std::string& path, std::string& error) const
@@ -129,7 +124,7 @@ bool NHostHeadlessWindow::SavePng(const std::string& path, std::string& error) c
         image.fPixels[i * 4] = uint8_t(pixel >> 16);
         image.fPixels[i * 4 + 1] = uint8_t(pixel >> 8);
         image.fPixels[i * 4 + 2] = uint8_t(pixel);
-        image.fPixels[i * 4 + 3] = uint8_t(pixel >> 24);
+        image.fPixels[i * 4 + 3] = uint8_t(kOpaque >> 24);
     }
     std::vector<uint8_t> data;
     if (!NHostPng::Encode(image, data, error))

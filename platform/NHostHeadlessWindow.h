@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-/// Presented pixels are kept as 0xFFRRGGBB, whatever the depth of the surface they came
-/// from, so tests and screenshots read the colours on the glass. The display depth is
-/// settable to emulate a 256-colour display.
+/// Presented pixels are kept as 0x..RRGGBB, whatever the depth of the surface they came
+/// from, and read back as 0xFFRRGGBB, so tests and screenshots see the colours on the
+/// glass. The display depth is settable to emulate a 256-colour display.
 class NHostHeadlessWindow : public NHostWindow {
 public:
     /// One CopyFrom call, after clipping (in window coordinates).
@@ -41,7 +41,6 @@ public:
 
     /// 0xFFRRGGBB at (x, y); 0 outside the window.
     uint32_t Pixel(int32_t x, int32_t y) const;
-    const std::vector<uint32_t>& Pixels() const { return fPixels; }
     const std::vector<Copy>& Copies() const { return fCopies; }
     void ClearCopies() { fCopies.clear(); }
     /// Writes the window's pixels as a PNG file; false with a reason.

@@ -32,7 +32,13 @@ protected:
     void SetUp() override
     {
         NAppClock::The().SetSource(&fClock);
-        NPaletteRegistry::The().SetScreenPalette(std::make_unique<NPalette>(NTestPalette()));
+        // The test colours, but index 0 black as in every palette of the platform: text
+        // and shadows take black for transparent.
+        auto palette = std::make_unique<NPalette>(NTestPalette());
+        palette->Data()->SetColor(0, 0, 0, 0);
+        palette->Data()->BuildTables();
+        palette->Data()->BuildPlatformPalette();
+        NPaletteRegistry::The().SetScreenPalette(std::move(palette));
         fWindow = std::make_unique<NHostHeadlessWindow>(kScreen.fWidth, kScreen.fHeight);
         fUniverse = std::make_unique<NSpUniverse>();
         fUniverse->SetBounds(kScreen, fWindow.get());
