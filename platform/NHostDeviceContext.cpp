@@ -49,3 +49,8 @@ uint32_t NHostDeviceContext::SetBackgroundColor(uint32_t color)
 {
     return std::exchange(fBackgroundColor, color);
 }
+
+int NHostDeviceContext::SetBackgroundMode(int mode)
+{
+    return std::exchange(fBackgroundMode, mode);
+}

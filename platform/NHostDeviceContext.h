@@ -8,6 +8,12 @@
 
 class NHostBitmap;
 
+// Background modes of text drawing.
+enum : int {
+    kBackgroundTransparent = 1,   // only the glyphs' pixels are drawn
+    kBackgroundOpaque = 2,        // each line's box is filled with the background colour first
+};
+
 /// A context compatible with the screen. It only records what is selected into it; the
 /// bitmap it draws into is owned elsewhere and must be deselected before it is deleted.
 class NHostDeviceContext {
@@ -40,6 +46,9 @@ public:
     uint32_t SetBackgroundColor(uint32_t color);
     uint32_t TextColor() const { return fTextColor; }
     uint32_t BackgroundColor() const { return fBackgroundColor; }
+    /// Returns the mode set before.
+    int SetBackgroundMode(int mode);
+    int BackgroundMode() const { return fBackgroundMode; }
 
 private:
     static constexpr uint32_t kWhite = 0x00FFFFFF;
@@ -52,4 +61,5 @@ private:
     FontHandle fFont = nullptr;
     uint32_t fTextColor = 0;
     uint32_t fBackgroundColor = kWhite;
+    int fBackgroundMode = kBackgroundOpaque;
 };

@@ -42,6 +42,26 @@ constexpr RegionEntry kRegions[] = {
 
 constexpr uint32_t kDefaultSub = 1;
 
+struct OemEntry {
+    uint32_t fPrimary;
+    uint32_t fCodePage;
+};
+
+// OEM code pages by primary language; every language not listed uses the Western one.
+constexpr OemEntry kOemCodePages[] = {
+    {0x01, 720}, {0x02, 866}, {0x05, 852}, {0x08, 737}, {0x0D, 862}, {0x0E, 852}, {0x0F, 861},
+    {0x11, 932}, {0x12, 949}, {0x15, 852}, {0x18, 852}, {0x19, 866}, {0x1A, 852}, {0x1B, 852},
+    {0x1C, 852}, {0x1E, 874}, {0x1F, 857}, {0x22, 866}, {0x24, 852}, {0x25, 775}, {0x26, 775},
+    {0x27, 775},
+};
+constexpr uint32_t kPrimaryChinese = 0x04;
+constexpr uint32_t kSubChinaMainland = 2;   // mainland and Singapore write simplified characters
+constexpr uint32_t kSubSingapore = 4;
+constexpr uint32_t kOemUnitedStates = 437;
+constexpr uint32_t kOemWestern = 850;
+constexpr uint32_t kOemSimplifiedChinese = 936;
+constexpr uint32_t kOemTraditionalChinese = 950;
+
 } // namespace
 
 void NHostLocale::SetFromEnvironment()
@@ -82,4 +102,19 @@ uint32_t NHostLocale::LocaleIdOf(std::string_view localeName)
         return (sub << kLocaleSubShift) | entry.fPrimary;
     }
     return kLocaleEnglishUS;
+}
+
+uint32_t NHostLocale::OemCodePageOf(uint32_t localeId)
+{
+    uint32_t primary = localeId & kLocalePrimaryMask;
+    uint32_t sub = (localeId >> kLocaleSubShift) & kLocaleSubMask;
+    if (primary == kPrimaryChinese)
+        return sub == kSubChinaMainland || sub == kSubSingapore ? kOemSimplifiedChinese : kOemTraditionalChinese;
+    if (localeId == kLocaleEnglishUS)
+        return kOemUnitedStates;
+    for (const OemEntry& entry : kOemCodePages) {
+        if (entry.fPrimary == primary)
+            return entry.fCodePage;
+    }
+    return kOemWestern;
 }

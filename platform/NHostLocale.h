@@ -24,4 +24,7 @@ public:
     static uint32_t UserDefaultLocaleId();
     /// The identifier of one locale name ("zh_TW", "pl_PL.UTF-8@euro").
     static uint32_t LocaleIdOf(std::string_view localeName);
+    /// The OEM code page the host gives the user's default locale (437 for English (US)).
+    static uint32_t OemCodePage() { return OemCodePageOf(UserDefaultLocaleId()); }
+    static uint32_t OemCodePageOf(uint32_t localeId);
 };

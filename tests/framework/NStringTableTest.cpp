@@ -3,6 +3,7 @@
 
 #include "storage/NStreamCompress.h"
 #include "tests/support/NTestPrefix.h"
+#include "tests/support/NTestStringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -29,17 +30,7 @@ protected:
                     int32_t count = -1)
     {
         NFileSpec spec = Spec(name);
-        NStream file = spec.Open(kStreamWrite);
-        file.WriteInt32(NStringTable::kMark);
-        file.WriteInt32(NStringTable::kVersion);
-        file.WriteInt32(count < 0 ? static_cast<int32_t>(entries.size()) : count);
-        NStream packed(std::make_unique<NStreamCompress>(file));
-        for (const auto& entry : entries) {
-            packed.WriteInt32(entry.first);
-            packed.WriteString(entry.second);
-        }
-        packed.Close();
-        file.Close();
+        NWriteTestStringTable(spec, entries, count);
         return spec;
     }
 
