@@ -14,10 +14,23 @@ lumora_link_bin
 prefix=${LUMORA_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/lumora}
 mkdir -p "$prefix/albums"
 album="$prefix/albums/Sample.Qip"
+# Full-size photos as a camera makes them (5120 x 3840), grown from the small samples by
+# doubling their size five times in the decoder; the album gets them prepared to 640 x 480.
+photos="$prefix/sample-photos"
+mkdir -p "$photos"
+for sample in assets/sample-photos/*.jpg; do
+  large="$photos/$(basename "$sample")"
+  cp "$sample" "$large.tmp"
+  for _ in 1 2 3 4 5; do
+    djpeg -scale 16/8 "$large.tmp" | cjpeg -quality 92 >"$large.next"
+    mv "$large.next" "$large.tmp"
+  done
+  mv "$large.tmp" "$large"
+done
 echo
-echo "Building $album from assets/sample-photos:"
-build/bin/qipalbum make --out "$album" --no-theme --string "NAME=Sample album" \
-  --caption "Lumora sample//made by run.sh//" assets/sample-photos/*.jpg
+echo "Building $album from full-size copies of assets/sample-photos in $photos:"
+build/bin/qipalbum make --out "$album" --no-theme --prepare --string "NAME=Sample album" \
+  --caption "Lumora sample//made by run.sh//" "$photos"/*.jpg
 echo
 build/bin/qipalbum info "$album"
 

@@ -1,18 +1,25 @@
 // qipalbum: makes albums through the builder library, shows what they hold, asks about themes
 // and starts the viewer. Paths on the command line are Linux paths.
 #include "builder/include/qipbuild.h"
+#include "imaging/NPhotoPreparer.h"
 #include "platform/NHostCodePage.h"
+#include "platform/NHostConsole.h"
 #include "platform/NHostDrives.h"
 #include "storage/NBinder.h"
 #include "storage/NBinderRegistry.h"
+#include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
+#include "storage/NStream.h"
 
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,11 +35,17 @@ constexpr int kTagLength = 4;
 constexpr int32_t kStringCount = 2;
 // Albums are read under a root no real path has, so their elements never hide files.
 constexpr char kMountRoot[] = "\\\\qipalbum-album\\";
+// Photos being prepared at once, each on a thread of its own, while the oldest is added.
+constexpr size_t kPrepareAhead = 2;
+// The prepared photo is added under the Maker's one name, so that albums record the same
+// source; photos prepared ahead wait under names of their own.
+constexpr char kPreparedName[] = "pswjpg.tmp";
+constexpr char kPreparingName[] = "pswjpg-next.tmp";
 
 const char kUsage[] =
     "usage: qipalbum make --out ALBUM (--theme THEME | --no-theme) [--options N] [--segment CODE]\n"
     "                     [--keep FOLDER] [--string TAG=TEXT]... [--int TAG=N]... [--file NAME=PATH]...\n"
-    "                     [--caption TEXT] PHOTO...\n"
+    "                     [--caption TEXT] [--prepare] PHOTO...\n"
     "       qipalbum info [--json] ALBUM\n"
     "       qipalbum theme THEME\n"
     "       qipalbum launch ALBUM\n";
@@ -79,6 +92,114 @@ struct Save {
     int32_t fValue = 0;
 };
 
+// One photo on its way through preparation. The streams are opened here, on the main thread,
+// so that the preparing thread touches nothing but its own two streams.
+struct PreparedJob {
+    std::string fPath;         // the user's file, as given
+    NFileSpec fTarget;         // the prepared copy in the temporary folder
+    uint32_t fDate = 0;
+    std::unique_ptr<NStream> fIn;
+    std::unique_ptr<NStream> fOut;
+    std::future<NPreparedPhoto> fResult;
+    NPreparedPhoto fFailed;    // the result when the files could not be opened
+};
+
+std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
+{
+    auto job = std::make_unique<PreparedJob>();
+    job->fPath = path;
+    NFileSpec photo;
+    if (!NFileSpec::FromHostPath(Host(path), photo) || !photo.Exists()) {
+        job->fFailed.fReason = "the file does not exist";
+        return job;
+    }
+    job->fDate = NPhotoPreparer::PhotoDate(photo);
+    try {
+        job->fIn = std::make_unique<NStream>(photo.Open(kStreamRead));
+        job->fTarget = NFileSpec(NFTmpDirSpec::The(), kPreparingName);
+        job->fTarget.MakeUnique();
+        job->fOut = std::make_unique<NStream>(job->fTarget.Open(kStreamWrite));
+    } catch (const NFileException& error) {
+        job->fFailed.fReason = error.what();
+        job->fIn.reset();
+        return job;
+    }
+    job->fResult = std::async(std::launch::async, [in = job->fIn.get(), out = job->fOut.get()] {
+        try {
+            return NPhotoPreparer().Prepare(*in, *out);
+        } catch (const NFileException& error) {
+            NPreparedPhoto failed;
+            failed.fReason = error.what();
+            return failed;
+        }
+    });
+    return job;
+}
+
+// Waits for the job, closes its streams and answers its result.
+NPreparedPhoto FinishPreparing(PreparedJob& job)
+{
+    NPreparedPhoto result = job.fResult.valid() ? job.fResult.get() : job.fFailed;
+    job.fIn.reset();
+    if (job.fOut) {
+        try {
+            job.fOut->Close();
+        } catch (const NFileException& error) {
+            result.fOk = false;
+            result.fReason = error.what();
+        }
+        job.fOut.reset();
+    }
+    return result;
+}
+
+// Prepares every photo as the Maker does and adds it; skipped photos are named with their
+// reason. The next photos are prepared while one is added; the album keeps the given order.
+int AddPreparedPhotos(int32_t album, const std::vector<std::string>& photos, const std::string& caption)
+{
+    bool terminal = NHostConsole::ErrorIsTerminal();
+    std::deque<std::unique_ptr<PreparedJob>> pending;
+    size_t next = 0;
+    int status = 0;
+    for (size_t i = 0; i < photos.size() && status == 0; ++i) {
+        while (next < photos.size() && next < i + kPrepareAhead)
+            pending.push_back(StartPreparing(photos[next++]));
+        std::unique_ptr<PreparedJob> job = std::move(pending.front());
+        pending.pop_front();
+        if (terminal)
+            std::fprintf(stderr, "\rphoto %zu of %zu", i + 1, photos.size());
+        NPreparedPhoto result = FinishPreparing(*job);
+        const char* clear = terminal ? "\r\033[K" : "";
+        if (!result.fOk) {
+            std::fprintf(stderr, "%sqipalbum: %s skipped: %s\n", clear, job->fPath.c_str(), result.fReason.c_str());
+        } else {
+            if (result.fPartial)
+                std::fprintf(stderr, "%sqipalbum: %s is damaged; added as far as it could be read: %s\n", clear,
+                             job->fPath.c_str(), result.fReason.c_str());
+            std::string path = Host(job->fPath);
+            NFileSpec prepared(NFTmpDirSpec::The(), kPreparedName);
+            prepared.Delete();
+            if (job->fTarget.Rename(prepared) == 0)
+                job->fTarget = prepared;
+            int32_t added = QLA_AddPhoto(album, job->fTarget.HostPath().c_str(), path.c_str(), "", caption.c_str(),
+                                         static_cast<int32_t>(job->fDate));
+            if (added != 1)
+                status = Fail("QLA_AddPhoto", added);
+        }
+        if (!job->fTarget.Name().empty())
+            job->fTarget.Delete();
+    }
+    while (!pending.empty()) {
+        FinishPreparing(*pending.front());
+        if (!pending.front()->fTarget.Name().empty())
+            pending.front()->fTarget.Delete();
+        pending.pop_front();
+    }
+    if (terminal && !photos.empty())
+        std::fputs("\n", stderr);
+    return status;
+}
+
 int Make(int argc, char** argv)
 {
     std::string out;
@@ -90,6 +211,7 @@ int Make(int argc, char** argv)
     std::string caption;
     std::vector<Save> saves;
     std::vector<std::string> photos;
+    bool prepare = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -97,6 +219,10 @@ int Make(int argc, char** argv)
         if (arg == "--no-theme") {
             theme = kNoTheme;
             haveTheme = true;
+            continue;
+        }
+        if (arg == "--prepare") {
+            prepare = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0) {
@@ -158,7 +284,9 @@ int Make(int argc, char** argv)
             break;
         }
     }
-    for (size_t i = 0; status == 0 && i < photos.size(); ++i) {
+    if (status == 0 && prepare)
+        status = AddPreparedPhotos(album, photos, caption);
+    for (size_t i = 0; status == 0 && !prepare && i < photos.size(); ++i) {
         std::string path = Host(photos[i]);
         NFileSpec photo;
         uint32_t seconds = NFileSpec::FromHostPath(path, photo) ? photo.ModTime().fSeconds : 0;

@@ -1,6 +1,8 @@
 // Sprites: frames from sprite files, animation ranges, frame origins, hit tests and timers.
 #include "imaging/NSprite.h"
 
+#include "imaging/NCanvasImage.h"
+#include "imaging/NCanvasSprite.h"
 #include "imaging/NSpFrame.h"
 #include "tests/imaging/NSpriteTestSupport.h"
 #include "tests/support/NTestPrefix.h"
@@ -254,4 +256,31 @@ TEST_F(NSpriteTest, ASpriteFileDrawsThroughItsPaletteIndexes)
     system.FromSystem();
     EXPECT_EQ(fWindow->Pixel(32, 32), kBackground);
     EXPECT_EQ(fWindow->Pixel(33, 33), system.Data()->Table32()[7]);
+}
+
+TEST_F(NSpriteTest, CanvasSpritesShowTheirSurfaceAndRemakeItCleanly)
+{
+    NCanvasSprite sprite;
+    fUniverse->AddChild(sprite, 0);
+    ASSERT_TRUE(sprite.MakeCanvas(NPoint(40, 20), 8, nullptr));
+    sprite.MoveTo(NPoint(64, 64));
+    EXPECT_EQ(sprite.Rect(), NRect(64, 64, 40, 20));
+    NCanvasImage* first = sprite.Canvas().CurrentImage();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(static_cast<NSpImage*>(first), sprite.CurrentImage());
+    first->SetFlags(0);
+    first->FillRect(first->Bounds(), 77);
+    sprite.MarkChanged();
+    Render();
+    EXPECT_EQ(fWindow->Pixel(70, 70), NPaletteRegistry::The().GetScreenPalette()->Data()->Table32()[77]);
+
+    // A new surface replaces the old one (whose bitmap the sanitizer build would see
+    // leak or be used after it is gone) and keeps the position.
+    ASSERT_TRUE(sprite.MakeCanvas(NPoint(10, 10), 32, nullptr));
+    EXPECT_NE(sprite.Canvas().CurrentImage(), nullptr);
+    EXPECT_EQ(sprite.Rect(), NRect(64, 64, 10, 10));
+    EXPECT_FALSE(sprite.MakeCanvas(NPoint(0, 10), 32, nullptr));
+    EXPECT_EQ(sprite.Canvas().CurrentImage(), nullptr);
+    EXPECT_EQ(sprite.Rect(), NRect(64, 64, 0, 0));
+    Render();
 }

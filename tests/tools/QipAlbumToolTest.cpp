@@ -69,4 +69,52 @@ TEST_F(QipAlbumToolTest, FailingCallsAreNamedWithTheirResult)
     EXPECT_EQ(Run("make --no-theme", output), 2);
 }
 
+// A width x height JPEG made by cjpeg from a gradient.
+void WriteJpeg(const fs::path& path, int width, int height)
+{
+    std::string ppm = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            ppm += char(x * 255 / width);
+            ppm += char(y * 255 / height);
+            ppm += char((x + y) % 256);
+        }
+    }
+    NTestPrefix::WriteFile(path.string() + ".ppm", ppm);
+    std::string output;
+    ASSERT_EQ(NRunCommand("cjpeg -outfile '" + path.string() + "' '" + path.string() + ".ppm'", output), 0) << output;
+}
+
+TEST_F(QipAlbumToolTest, PrepareSkipsBadPhotosByNameAndAddsTheRestInOrder)
+{
+    WriteJpeg(fPrefix.Root() / "big.jpg", 1600, 1200);
+    WriteJpeg(fPrefix.Root() / "small.jpg", 320, 240);
+    WriteJpeg(fPrefix.Root() / "tall.jpg", 500, 900);
+    NTestPrefix::WriteFile(fPrefix.Root() / "bad.jpg", "not a photo at all");
+    std::string output;
+    ASSERT_EQ(Run("make --out " + At("p.Qip") + " --no-theme --prepare " + At("big.jpg") + " " + At("bad.jpg") + " "
+                      + At("missing.jpg") + " " + At("small.jpg") + " " + At("tall.jpg"),
+                  output),
+              0)
+        << output;
+    EXPECT_NE(output.find("bad.jpg skipped: Not a JPEG file"), std::string::npos) << output;
+    EXPECT_NE(output.find("missing.jpg skipped: the file does not exist"), std::string::npos) << output;
+    // Standard error is no terminal here: no progress line.
+    EXPECT_EQ(output.find("photo 1 of"), std::string::npos) << output;
+
+    std::string info;
+    ASSERT_EQ(Run("info " + At("p.Qip"), info), 0) << info;
+    EXPECT_NE(info.find("NUMP\t3\n"), std::string::npos) << info;
+    size_t big = info.find("big.jpg"), small = info.find("small.jpg"), tall = info.find("tall.jpg");
+    ASSERT_NE(big, std::string::npos) << info;
+    ASSERT_NE(small, std::string::npos) << info;
+    ASSERT_NE(tall, std::string::npos) << info;
+    EXPECT_LT(big, small);
+    EXPECT_LT(small, tall);
+    EXPECT_EQ(info.find("bad.jpg"), std::string::npos) << info;
+    // Every photo was added from the one prepared file name, as the Maker adds it.
+    EXPECT_NE(info.find("pswjpg.tmp"), std::string::npos) << info;
+    EXPECT_EQ(info.find("pswjpg-next"), std::string::npos) << info;
+}
+
 } // namespace

@@ -1,0 +1,9 @@
+// Standard streams over POSIX.
+#include "platform/NHostConsole.h"
+
+#include <unistd.h>
+
+bool NHostConsole::ErrorIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
