@@ -31,9 +31,9 @@ printf '%-52s %12.1f %9.3f   (goal: under 0.1 of the full change)\n' "RenderChan
 printf '%-52s %12.1f %9.2fx\n' "8-bit conversion by error diffusion, full frame" \
   "$diffusion" "$(awk "BEGIN { print $diffusion / $memcpy }")"
 if [ -x "$build/bench/TextBench" ]; then
-  text=$(run "$build/bench/TextBench" SpTextRebuild)
+  text=$(run "$build/bench/TextBench" TextRebuildSmooth4)
   rebuild=$(echo "$text" | awk '
-    /"name": ".*SpTextRebuild.*_median"/ { found = 1 }
+    /"name": "BM_TextRebuildSmooth4_median"/ { found = 1 }
     found && /"real_time"/ { gsub(/[^0-9.e+]/, "", $2); print $2; exit }')
   unit=$(echo "$text" | awk '/"time_unit"/ { gsub(/[",]/, "", $2); print $2; exit }')
   [ -n "$rebuild" ] && printf '%-52s %12.1f %10s\n' "NSpText rebuild, 40 characters, smoothing 4 ($unit)" "$rebuild" ""
