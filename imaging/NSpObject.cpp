@@ -32,6 +32,11 @@ bool NSpObject::HitTest(NPoint point) const
     return Rect().Contains(point);
 }
 
+bool NSpObject::DescribeUi(NUiDescription&) const
+{
+    return false;
+}
+
 bool NSpObject::IsDrawable() const
 {
     return false;

@@ -3,6 +3,7 @@
 
 #include "framework/NEventTarget.h"
 #include "imaging/NRect.h"
+#include "imaging/NUiDescription.h"
 
 #include <cstdint>
 
@@ -41,6 +42,11 @@ public:
     /// same for its children in list order.
     virtual void CollectChanges(NSpChangeGrid& grid);
     virtual void Animate();
+
+    // Test tools
+    /// Fills the description and answers true when the node belongs in the UI dump (it takes
+    /// input or shows text); plain decoration answers false.
+    virtual bool DescribeUi(NUiDescription& description) const;
 
     // Geometry
     virtual void MoveBy(int32_t dx, int32_t dy);
