@@ -65,6 +65,15 @@ const NEventQueue::Item* NEventQueue::Next() const
     return &fInOrder.front();
 }
 
+bool NEventQueue::NextDue(uint64_t& due) const
+{
+    const Item* head = Next();
+    if (!head)
+        return false;
+    due = head->fDue;
+    return true;
+}
+
 NEventQueue::Item NEventQueue::TakeNext()
 {
     if (!fInOrder.empty() && (fHeap.empty() || !Later(fInOrder.front(), fHeap.front()))) {

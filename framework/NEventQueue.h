@@ -26,6 +26,9 @@ public:
     /// Answers whether events remain queued.
     bool Process();
 
+    /// The due time (on the clock's wide scale) of the next event; false when none waits.
+    bool NextDue(uint64_t& due) const;
+
     size_t Size() const { return fInOrder.size() + fHeap.size(); }
     bool IsEmpty() const { return fInOrder.empty() && fHeap.empty(); }
     /// Drops every queued event without delivering it.

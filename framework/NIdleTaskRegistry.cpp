@@ -96,6 +96,24 @@ void NIdleTaskRegistry::RunDueTasks()
     }
 }
 
+bool NIdleTaskRegistry::NextDue(uint32_t& due) const
+{
+    bool found = false;
+    uint32_t now = NAppClock::The().Now();
+    for (const std::unique_ptr<Entry>& entry : fEntries) {
+        if (entry->fId == 0 || entry->fTask->fFinished)
+            continue;
+        uint32_t next = entry->fTask->fNextDue;
+        // Compared by signed distance from now, like IsDue, so that a wrap cannot mislead.
+        if (!found || next == 0 || (due != 0 && int32_t(next - now) < int32_t(due - now)))
+            due = next;
+        found = true;
+        if (due == 0)
+            break;
+    }
+    return found;
+}
+
 void NIdleTaskRegistry::CancelEntry(Entry& entry)
 {
     PassScope scope(*this);

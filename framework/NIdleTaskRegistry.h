@@ -37,6 +37,10 @@ public:
     /// Cancels every task added as page-bound; a page does this when it is left.
     void CancelPageBound();
 
+    /// The earliest next due time of the live tasks (0 when one runs on every pass); false
+    /// without tasks. A task is run once the clock is past its due time.
+    bool NextDue(uint32_t& due) const;
+
     /// Tasks not yet cancelled or removed.
     size_t Count() const;
     bool IsEmpty() const { return fEntries.empty(); }

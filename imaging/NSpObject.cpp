@@ -6,6 +6,11 @@
 #include "imaging/NSpUniverse.h"
 #include "platform/NHostTime.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <typeinfo>
+
 NSpObject::NSpObject() = default;
 
 NSpObject::~NSpObject()
@@ -35,6 +40,16 @@ bool NSpObject::HitTest(NPoint point) const
 bool NSpObject::DescribeUi(NUiDescription&) const
 {
     return false;
+}
+
+std::string NSpObject::ClassName() const
+{
+    const char* mangled = typeid(*this).name();
+    int status = 0;
+    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && plain ? plain : mangled;
+    std::free(plain);
+    return name;
 }
 
 bool NSpObject::IsDrawable() const

@@ -6,6 +6,7 @@
 #include "imaging/NUiDescription.h"
 
 #include <cstdint>
+#include <string>
 
 class NSpChangeGrid;
 class NSpLoader;
@@ -47,6 +48,8 @@ public:
     /// Fills the description and answers true when the node belongs in the UI dump (it takes
     /// input or shows text); plain decoration answers false.
     virtual bool DescribeUi(NUiDescription& description) const;
+    /// The node's class name as the UI dump shows it.
+    std::string ClassName() const;
 
     // Geometry
     virtual void MoveBy(int32_t dx, int32_t dy);

@@ -5,6 +5,7 @@
 #include "imaging/NImageOps.h"
 #include "imaging/NPaletteRegistry.h"
 #include "imaging/NSpFrame.h"
+#include "platform/NHostCodePage.h"
 
 #include <algorithm>
 #include <limits>
@@ -35,6 +36,14 @@ uint8_t PickColor(int given, uint8_t current)
 NSpText::NSpText() = default;
 
 NSpText::~NSpText() = default;
+
+bool NSpText::DescribeUi(NUiDescription& description) const
+{
+    description.kind = "text";
+    description.name = FileName().empty() ? ClassName() : FileName();
+    description.text = NHostCodePage::AnsiToUtf8(fText);
+    return true;
+}
 
 void NSpText::SetSmoothing(bool on, int32_t factor)
 {

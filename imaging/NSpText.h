@@ -21,6 +21,10 @@ public:
     NSpText();
     ~NSpText() override;
 
+    // Test tools
+    /// Kind "text" with the text in UTF-8.
+    bool DescribeUi(NUiDescription& description) const override;
+
     /// Off forces the factor to 1. The lengths kept are converted to the new factor.
     void SetSmoothing(bool on, int32_t factor);
     /// 0: no wrapping width, the text is as wide as measured.

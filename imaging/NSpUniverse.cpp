@@ -58,6 +58,7 @@ void NSpUniverse::Present()
                 fSurface->Present(area);
             fSurface->EndPresent();
             fLastPresented = int32_t(fGrid.Rects().size());
+            ++fPresents;
         }
     }
     fGrid.Clear();
@@ -83,6 +84,7 @@ void NSpUniverse::PaletteChanging(const NPalette*)
     fSurface->BeginPresent();
     fSurface->Present(fGrid.Content());
     fSurface->EndPresent();
+    ++fPresents;
 }
 
 void NSpUniverse::PaletteChanged(const NPalette* palette)

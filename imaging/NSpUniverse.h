@@ -36,6 +36,8 @@ public:
     NSpChangeGrid& Grid() { return fGrid; }
     /// Rectangles presented by the last render that drew anything.
     int32_t LastPresentedCount() const { return fLastPresented; }
+    /// Frames presented so far: renders that drew something, repaints and palette clears.
+    uint32_t PresentCount() const { return fPresents; }
 
 private:
     void DrawTree(NSpObject& node);
@@ -45,4 +47,5 @@ private:
     std::unique_ptr<NSpLoader> fSurface;
     NSpChangeGrid fGrid;
     int32_t fLastPresented = 0;
+    uint32_t fPresents = 0;
 };

@@ -1,6 +1,7 @@
 // Sprites: sets, frames, animation and drawing of the current frame.
 #include "imaging/NSprite.h"
 
+#include "framework/NInputState.h"
 #include "imaging/NSpFrame.h"
 #include "imaging/NSpImage.h"
 #include "imaging/NSpLoader.h"
@@ -93,6 +94,7 @@ void NSprite::MoveTo(NPoint point)
 
 void NSprite::AdoptSet(NVectorPtr<NSpSet> set)
 {
+    fFileName.clear();
     NPoint position = Position();
     fSet = std::move(set);
     fFrame = nullptr;
@@ -116,6 +118,17 @@ void NSprite::ReleaseSet()
     SetRect(NRect(position.fX, position.fY, 0, 0));
 }
 
+bool NSprite::DescribeUi(NUiDescription& description) const
+{
+    if (!fTakesInput)
+        return false;
+    description.kind = "sprite";
+    description.name = fFileName.empty() ? ClassName() : fFileName;
+    if (NInputState* input = NInputState::IfAlive())
+        description.focused = input->Focus() == this;
+    return true;
+}
+
 bool NSprite::LoadSpriteFile(const NFileSpec& spec)
 {
     NVectorPtr<NSpSet> set(new NSpSet());
@@ -131,6 +144,7 @@ bool NSprite::LoadSpriteFile(const NFileSpec& spec)
         return false;
     }
     AdoptSet(std::move(set));
+    fFileName = spec.Name();
     return true;
 }
 

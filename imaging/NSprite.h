@@ -7,6 +7,7 @@
 #include "storage/NVectorPtr.h"
 
 #include <cstdint>
+#include <string>
 
 class NPalette;
 class NSpFrame;
@@ -32,6 +33,8 @@ public:
     void Animate() override;
     void MoveBy(int32_t dx, int32_t dy) override;
     void MoveTo(NPoint point) override;
+    /// A sprite marked as taking input is listed as kind "sprite", named by its file.
+    bool DescribeUi(NUiDescription& description) const override;
 
     // Sets
     /// Reads a sprite file into a new set; a file that cannot be read leaves the sprite
@@ -69,6 +72,13 @@ public:
     bool FrameChanged() const { return fFrameChanged; }
     void SetFrameChanged(bool on) { fFrameChanged = on; }
 
+    /// The name of the sprite file the set was read from; empty for other sets.
+    const std::string& FileName() const { return fFileName; }
+    /// Marks a sprite whose own handlers take pointer or key input, so that test tools
+    /// list it; widgets describe themselves instead.
+    void SetTakesInput(bool on) { fTakesInput = on; }
+    bool IsMarkedTakingInput() const { return fTakesInput; }
+
     /// The local rectangle's corner minus the current frame's origin.
     NPoint Position() const override;
     /// The frame's offset with mirroring and flipping applied.
@@ -93,4 +103,6 @@ private:
     bool fFinished = false;
     bool fFlipVertically = false;
     bool fMirror = false;
+    bool fTakesInput = false;
+    std::string fFileName;
 };

@@ -1,0 +1,65 @@
+// The demo application: options, its page, and what another start hands over.
+#include "demo/KDemoApp.h"
+
+#include "demo/KDemoData.h"
+#include "demo/KDemoPage.h"
+#include "platform/NHostHeadlessDisplay.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+constexpr char kSaveOption[] = "--save-png=";
+
+} // namespace
+
+KDemoApp::KDemoApp() = default;
+KDemoApp::~KDemoApp() = default;
+
+std::string KDemoApp::GetAppName() const
+{
+    return "Lumora Demo";
+}
+
+std::string KDemoApp::GetWindowTitle() const
+{
+    return "Lumora Demo";
+}
+
+void KDemoApp::Start()
+{
+    std::istringstream words(CommandLine());
+    for (std::string word; words >> word;) {
+        if (word == "--still")
+            fStill = true;
+        else if (word == "--one")
+            fOneSprite = true;
+        else if (word.rfind(kSaveOption, 0) == 0)
+            fSavePng = word.substr(sizeof kSaveOption - 1);
+    }
+    fPage = std::make_unique<KDemoPage>(kMainPage);
+    RequestPage(kMainPage, false);
+}
+
+void KDemoApp::Idle()
+{
+    NSpriteApp::Idle();
+    if (fSavePng.empty() || !CurrentPage() || fUniverse.PresentCount() == 0)
+        return;
+    auto* headless = dynamic_cast<NHostHeadlessDisplay*>(Display());
+    std::string error;
+    if (!headless || !headless->HeadlessMain() || !headless->HeadlessMain()->SavePng(fSavePng, error))
+        std::fprintf(stderr, "lumora-demo: cannot save %s: %s\n", fSavePng.c_str(),
+                     headless ? error.c_str() : "only the headless window can be saved");
+    fSavePng.clear();
+    fQuit = true;
+}
+
+void KDemoApp::DataReceived(const void* data, int32_t size, uint32_t)
+{
+    fReceived.assign(static_cast<const char*>(data), size_t(size));
+    if (CurrentPage())
+        if (auto* screen = dynamic_cast<KDemoData*>(CurrentPage()->Data()))
+            screen->ShowReceived(fReceived);
+}

@@ -1,0 +1,117 @@
+// The headless window service: a queue of scripted messages and a window that keeps its pixels.
+#include "platform/NHostHeadlessDisplay.h"
+
+#include "platform/NHostTime.h"
+
+NHostHeadlessDisplay::NHostHeadlessDisplay(int32_t screenWidth, int32_t screenHeight, int32_t depth)
+    : fScreenWidth(screenWidth)
+    , fScreenHeight(screenHeight)
+    , fDepth(depth)
+{
+}
+
+NHostHeadlessDisplay::~NHostHeadlessDisplay()
+{
+    if (NHostWindow::Main() == fMain.get())
+        NHostWindow::SetMain(nullptr);
+}
+
+void NHostHeadlessDisplay::PushScreenPointer(NHostMessageType type, int32_t screenX, int32_t screenY, NHostButton button)
+{
+    NHostMessage message;
+    message.fType = type;
+    message.fTime = NHostTime::Milliseconds();
+    // Floor division, so that the pixels left of the content area stay negative.
+    message.fX = screenX >= 0 ? screenX / fScale : (screenX - fScale + 1) / fScale;
+    message.fY = screenY >= 0 ? screenY / fScale : (screenY - fScale + 1) / fScale;
+    message.fButton = button;
+    fQueue.push_back(message);
+}
+
+void NHostHeadlessDisplay::SetKeyDown(int32_t virtualKey, bool down)
+{
+    if (virtualKey >= 0 && virtualKey < kVkCount)
+        fKeys[virtualKey] = down;
+}
+
+bool NHostHeadlessDisplay::IsKeyDown(int32_t virtualKey) const
+{
+    return virtualKey >= 0 && virtualKey < kVkCount && fKeys[virtualKey];
+}
+
+bool NHostHeadlessDisplay::CreateBackdrop(std::string_view, uint32_t rgb)
+{
+    fBackdrop = true;
+    fBackdropColor = rgb;
+    return true;
+}
+
+bool NHostHeadlessDisplay::CreateMain(std::string_view title, int32_t x, int32_t y, int32_t width, int32_t height,
+                                      const NHostWindowStyle& style)
+{
+    fMain = std::make_unique<NHostHeadlessWindow>(width, height, ScreenDepth());
+    fTitle = title;
+    fStyle = style;
+    fX = x;
+    fY = y;
+    return true;
+}
+
+void NHostHeadlessDisplay::SetStyle(const NHostWindowStyle& style, int32_t x, int32_t y, int32_t, int32_t)
+{
+    fStyle = style;
+    fX = x;
+    fY = y;
+}
+
+void NHostHeadlessDisplay::MainPosition(int32_t& x, int32_t& y) const
+{
+    x = fX * fScale;
+    y = fY * fScale;
+}
+
+bool NHostHeadlessDisplay::RaiseMain()
+{
+    ++fRaises;
+    if (fRefuseRaise)
+        return false;
+    fForeground = true;
+    return true;
+}
+
+void NHostHeadlessDisplay::Invalidate()
+{
+    NHostMessage paint;
+    paint.fType = NHostMessageType::kPaint;
+    paint.fTime = NHostTime::Milliseconds();
+    fQueue.push_back(paint);
+}
+
+bool NHostHeadlessDisplay::PollMessage(NHostMessage& message)
+{
+    if (fQueue.empty()) {
+        if (WatchedReadable(0)) {
+            message = NHostMessage();
+            message.fType = NHostMessageType::kWake;
+            return true;
+        }
+        return false;
+    }
+    message = fQueue.front();
+    fQueue.pop_front();
+    return true;
+}
+
+bool NHostHeadlessDisplay::WaitMessage(NHostMessage& message, int32_t timeout)
+{
+    if (PollMessage(message))
+        return true;
+    // Nothing scripted can arrive while waiting, except on the watched descriptor.
+    fWaits.push_back(timeout);
+    if (fWatched >= 0 && WatchedReadable(timeout < 0 ? 0 : timeout)) {
+        message = NHostMessage();
+        message.fType = NHostMessageType::kWake;
+        return true;
+    }
+    return false;
+}

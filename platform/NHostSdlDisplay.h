@@ -1,0 +1,75 @@
+// The desktop window service over SDL2: windows, presenting through the window surface, and SDL's events.
+#pragma once
+
+#include "platform/NHostDisplay.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+union SDL_Event;
+class NHostSdlWindow;
+
+/// SDL events become the platform's messages: several characters per text event, the keys
+/// mapped to virtual-key codes, focus to activation, exposure to paint, drops to one
+/// message with every path. Only the rectangles presented in one render travel to the
+/// screen, scaled by whole factors with nearest-neighbour pixels.
+class NHostSdlDisplay : public NHostDisplay {
+public:
+    /// Opens SDL's video; false with SDL's reason.
+    static bool Open(std::string& error);
+    NHostSdlDisplay();
+    ~NHostSdlDisplay() override;
+
+    bool CreateBackdrop(std::string_view title, uint32_t rgb) override;
+    void SetBackdropColor(uint32_t rgb) override;
+    bool CreateMain(std::string_view title, int32_t x, int32_t y, int32_t width, int32_t height,
+                    const NHostWindowStyle& style) override;
+    NHostWindow* Main() override;
+    bool HasMain() const override { return fMain != nullptr; }
+    void Show() override;
+    void Minimize() override;
+    void Maximize() override;
+    void Restore() override;
+    bool IsMinimized() const override;
+    void MoveMain(int32_t x, int32_t y) override;
+    void SetStyle(const NHostWindowStyle& style, int32_t x, int32_t y, int32_t width, int32_t height) override;
+    void SetTitle(std::string_view title) override;
+    void MainPosition(int32_t& x, int32_t& y) const override;
+    bool RaiseMain() override;
+    bool IsForeground() const override;
+    void Invalidate() override;
+
+    bool PollMessage(NHostMessage& message) override;
+    bool WaitMessage(NHostMessage& message, int32_t timeout) override;
+
+    void ShowCursor(bool shown) override;
+    void SetArrowCursor() override;
+    void CaptureMouse(bool on) override;
+    bool IsKeyDown(int32_t virtualKey) const override;
+    uint8_t Modifiers() const override;
+    void AcceptDrops(bool on) override;
+
+protected:
+    int32_t NativeWidth() const override;
+    int32_t NativeHeight() const override;
+    int32_t NativeDepth() const override;
+
+private:
+    void Translate(const SDL_Event& event);
+    void TranslateWindowEvent(const SDL_Event& event);
+    void PaintBackdrop();
+    bool TakePending(NHostMessage& message);
+    NHostMessage Stamped(NHostMessageType type) const;
+    int32_t ToContent(int32_t screen) const;
+
+    std::unique_ptr<NHostSdlWindow> fMain;
+    SDL_Window* fBackdrop = nullptr;
+    uint32_t fBackdropColor = 0;
+    std::deque<NHostMessage> fPending;
+    std::vector<std::string> fDropped;
+    bool fDropping = false;
+};
