@@ -404,7 +404,7 @@ void NWinApp::HandleMessage(const NHostMessage& message)
     case NHostMessageType::kChar: {
         NInputEvent event = MakeEvent(kInputChar, message);
         event.fChar = message.fChar;
-        event.fFlags |= message.fModifiers;
+        event.fFlags |= fDisplay ? fDisplay->Modifiers() : message.fModifiers;
         if (message.fRepeat)
             event.fFlags |= kInputAutoRepeat;
         Char(event);

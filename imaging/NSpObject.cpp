@@ -49,7 +49,9 @@ std::string NSpObject::ClassName() const
     char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
     std::string name = status == 0 && plain ? plain : mangled;
     std::free(plain);
-    return name;
+    // Namespaces say where the class lives, not what it is.
+    size_t colon = name.rfind("::");
+    return colon == std::string::npos ? name : name.substr(colon + 2);
 }
 
 bool NSpObject::IsDrawable() const
