@@ -5,6 +5,7 @@
 #include "demo/KDemoPage.h"
 #include "platform/NHostHeadlessDisplay.h"
 
+#include <chrono>
 #include <cstdio>
 #include <sstream>
 
@@ -35,6 +36,8 @@ void KDemoApp::Start()
             fStill = true;
         else if (word == "--one")
             fOneSprite = true;
+        else if (word == "--trace-clicks")
+            fTraceClicks = true;
         else if (word.rfind(kSaveOption, 0) == 0)
             fSavePng = word.substr(sizeof kSaveOption - 1);
     }
@@ -45,6 +48,17 @@ void KDemoApp::Start()
 void KDemoApp::Idle()
 {
     NSpriteApp::Idle();
+    if (fTraceClicks && fUniverse.PresentCount() != fPresentsSeen) {
+        fPresentsSeen = fUniverse.PresentCount();
+        auto* screen = CurrentPage() ? dynamic_cast<KDemoData*>(CurrentPage()->Data()) : nullptr;
+        if (screen && screen->Button().Clicks() != fClicksShown) {
+            fClicksShown = screen->Button().Clicks();
+            auto now = std::chrono::steady_clock::now().time_since_epoch();
+            std::printf("click %d %lld\n", fClicksShown,
+                        static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+            std::fflush(stdout);
+        }
+    }
     if (fSavePng.empty() || !CurrentPage() || fUniverse.PresentCount() == 0)
         return;
     auto* headless = dynamic_cast<NHostHeadlessDisplay*>(Display());

@@ -10,7 +10,9 @@ class KDemoPage;
 
 /// Options come on the command line: "--still" (nothing moves), "--one" (a single sprite
 /// moving at 25 frames a second), "--save-png=FILE" (save the first frame and quit; with
-/// LUMORA_HEADLESS=1 this is the headless rendering of the scene).
+/// LUMORA_HEADLESS=1 this is the headless rendering of the scene), "--trace-clicks" (print
+/// the monotonic time in nanoseconds of each frame that first shows a click, for the
+/// latency benchmark).
 class KDemoApp : public NSpriteApp {
 public:
     static constexpr int32_t kMainPage = 1;
@@ -33,6 +35,9 @@ private:
     std::unique_ptr<KDemoPage> fPage;
     bool fStill = false;
     bool fOneSprite = false;
+    bool fTraceClicks = false;
+    int32_t fClicksShown = 0;
+    uint32_t fPresentsSeen = 0;
     std::string fSavePng;
     std::string fReceived;
 };
