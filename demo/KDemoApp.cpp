@@ -12,6 +12,7 @@
 namespace {
 
 constexpr char kSaveOption[] = "--save-png=";
+constexpr uint32_t kBackdropColor = 0x00203048;
 
 } // namespace
 
@@ -26,6 +27,20 @@ std::string KDemoApp::GetAppName() const
 std::string KDemoApp::GetWindowTitle() const
 {
     return "Lumora Demo";
+}
+
+bool KDemoApp::Initialize()
+{
+    // The command line is stored before start-up, and the backdrop must be asked for
+    // before the windows are made.
+    std::istringstream words(CommandLine());
+    for (std::string word; words >> word;) {
+        if (word == "--backdrop") {
+            fBackdropMode = true;
+            fBackdropColor = kBackdropColor;
+        }
+    }
+    return NSpriteApp::Initialize();
 }
 
 void KDemoApp::Start()

@@ -12,7 +12,7 @@ class KDemoPage;
 /// moving at 25 frames a second), "--save-png=FILE" (save the first frame and quit; with
 /// LUMORA_HEADLESS=1 this is the headless rendering of the scene), "--trace-clicks" (print
 /// the monotonic time in nanoseconds of each frame that first shows a click, for the
-/// latency benchmark).
+/// latency benchmark), "--backdrop" (a dark backdrop fills the screen behind the window).
 class KDemoApp : public NSpriteApp {
 public:
     static constexpr int32_t kMainPage = 1;
@@ -20,6 +20,7 @@ public:
     KDemoApp();
     ~KDemoApp() override;
 
+    bool Initialize() override;
     void Start() override;
     void Idle() override;
     std::string GetAppName() const override;

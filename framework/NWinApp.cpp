@@ -255,6 +255,7 @@ void NWinApp::Run()
     if (fQuit || !fDisplay)
         return;
     fDisplay->Show();
+    fDisplay->AllowScreenSaver(AllowScreenSaver());
     AcceptDroppedFiles(WantsDroppedFiles());
     while (!fQuit)
         ProcessMessages();
@@ -369,6 +370,8 @@ void NWinApp::HandleMessage(const NHostMessage& message)
         ActivateApp(app);
         break;
     }
+    case NHostMessageType::kMoved:
+        break;   // default processing; the idle pass that follows sees the new place
     case NHostMessageType::kPaint: {
         NInputEvent event = MakeEvent(kInputPaint, message);
         Paint(event);

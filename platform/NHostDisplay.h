@@ -79,6 +79,7 @@ enum class NHostMessageType {
     kChar,            // one Windows-1252 character
     kActivate,        // the main window gained (fActive) or lost the keyboard focus
     kSize,            // minimised, restored or resized
+    kMoved,           // the window manager moved the window
     kPaint,           // part of the window must be drawn again
     kDropFiles,       // fPaths holds the dropped files' host paths, in order
     kDisplayChange,   // the screen's size or depth changed
@@ -195,6 +196,10 @@ public:
 
     // Files
     virtual void AcceptDrops(bool on) = 0;
+
+    // Screen saver
+    /// Whether the screen saver and monitor power saving may start while the program runs.
+    virtual void AllowScreenSaver(bool on) = 0;
 
 protected:
     NHostDisplay() = default;

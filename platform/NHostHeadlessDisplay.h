@@ -59,6 +59,7 @@ public:
     bool IsKeyDown(int32_t virtualKey) const override;
     uint8_t Modifiers() const override { return fModifiers; }
     void AcceptDrops(bool on) override { fDrops = on; }
+    void AllowScreenSaver(bool on) override { fScreenSaver = on; }
 
     // What the program did
     bool Shown() const { return fShown; }
@@ -71,6 +72,7 @@ public:
     bool CursorShown() const { return fCursorShown; }
     bool Captured() const { return fCaptured; }
     bool AcceptsDrops() const { return fDrops; }
+    bool ScreenSaverAllowed() const { return fScreenSaver; }
     int32_t Raises() const { return fRaises; }
     int32_t Restores() const { return fRestores; }
 
@@ -100,6 +102,7 @@ private:
     bool fArrow = false;
     bool fCaptured = false;
     bool fDrops = false;
+    bool fScreenSaver = false;
     bool fForeground = false;
     bool fRefuseRaise = false;
     int32_t fRaises = 0;

@@ -381,6 +381,8 @@ bool NHostSdlDisplay::CreateMain(std::string_view title, int32_t x, int32_t y, i
     SDL_Window* window = SDL_CreateWindow(text.c_str(), x * fScale, y * fScale, width * fScale, height * fScale, flags);
     if (!window)
         return false;
+    // The window never becomes smaller than the content area.
+    SDL_SetWindowMinimumSize(window, width * fScale, height * fScale);
     fMain = std::make_unique<NHostSdlWindow>(window, *this, width, height);
     SDL_StartTextInput();
     return true;
@@ -403,6 +405,9 @@ void NHostSdlDisplay::Show()
 
 void NHostSdlDisplay::Minimize()
 {
+    // The backdrop goes with the window it lies under; it would cover the desktop otherwise.
+    if (fBackdrop)
+        SDL_MinimizeWindow(fBackdrop);
     if (fMain)
         SDL_MinimizeWindow(fMain->Window());
 }
@@ -415,8 +420,12 @@ void NHostSdlDisplay::Maximize()
 
 void NHostSdlDisplay::Restore()
 {
-    if (fMain)
+    if (fBackdrop)
+        SDL_RestoreWindow(fBackdrop);
+    if (fMain) {
         SDL_RestoreWindow(fMain->Window());
+        SDL_RaiseWindow(fMain->Window());
+    }
 }
 
 bool NHostSdlDisplay::IsMinimized() const
@@ -536,6 +545,9 @@ void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)
     case SDL_WINDOWEVENT_EXPOSED:
         fPending.push_back(Stamped(NHostMessageType::kPaint));
         break;
+    case SDL_WINDOWEVENT_MOVED:
+        fPending.push_back(Stamped(NHostMessageType::kMoved));
+        break;
     case SDL_WINDOWEVENT_CLOSE:
         fPending.push_back(Stamped(NHostMessageType::kClose));
         break;
@@ -646,8 +658,15 @@ void NHostSdlDisplay::Translate(const SDL_Event& event)
         NHostMessage message = Stamped(NHostMessageType::kDropFiles);
         int x = 0;
         int y = 0;
-        if (main && SDL_GetMouseFocus() == main) {
-            SDL_GetMouseState(&x, &y);
+        // The pointer is read from the screen: while something is dragged in, the window
+        // need not have the mouse focus.
+        if (main) {
+            int left = 0;
+            int top = 0;
+            SDL_GetGlobalMouseState(&x, &y);
+            SDL_GetWindowPosition(main, &left, &top);
+            x -= left;
+            y -= top;
             message.fPointKnown = true;
         }
         message.fX = ToContent(x);
@@ -755,6 +774,14 @@ bool NHostSdlDisplay::IsKeyDown(int32_t virtualKey) const
 uint8_t NHostSdlDisplay::Modifiers() const
 {
     return ModifierBits(uint16_t(SDL_GetModState()));
+}
+
+void NHostSdlDisplay::AllowScreenSaver(bool on)
+{
+    if (on)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
 }
 
 void NHostSdlDisplay::AcceptDrops(bool on)

@@ -52,6 +52,7 @@ public:
     bool IsKeyDown(int32_t virtualKey) const override;
     uint8_t Modifiers() const override;
     void AcceptDrops(bool on) override;
+    void AllowScreenSaver(bool on) override;
 
 protected:
     int32_t NativeWidth() const override;
