@@ -96,10 +96,7 @@ NWinApp::NWinApp() = default;
 
 NWinApp::~NWinApp()
 {
-    if (fDisplay) {
-        fDisplay->WatchDescriptor(-1);
-        fDisplay.reset();
-    }
+    CloseDisplay();
 }
 
 int NWinApp::ProgramEntry(int argc, char** argv)
@@ -112,7 +109,18 @@ int NWinApp::ProgramEntry(int argc, char** argv)
         app->Run();
         app->Shutdown();
     }
+    app->CloseDisplay();
     return 0;
+}
+
+void NWinApp::CloseDisplay()
+{
+    if (!fDisplay)
+        return;
+    if (NHostWindow::Main() == fDisplay->Main())
+        NHostWindow::SetMain(nullptr);
+    fDisplay->WatchDescriptor(-1);
+    fDisplay.reset();
 }
 
 bool NWinApp::Main()
@@ -137,8 +145,8 @@ bool NWinApp::OpenDisplay()
         return true;
     // Without a desktop (or when asked) the program runs on the headless service, whose
     // window nobody sees; tests and screenshots use it.
-    const char* headless = std::getenv("LUMORA_HEADLESS");
-    if (!headless || !*headless || std::string(headless) == "0") {
+    const char* wanted = std::getenv("LUMORA_HEADLESS");
+    if (!wanted || !*wanted || std::string(wanted) == "0") {
         std::string error;
         fDisplay = NHostDisplay::CreateDesktop(error);
         if (fDisplay)
@@ -146,7 +154,9 @@ bool NWinApp::OpenDisplay()
         fErrorText = "Cannot open the display: " + error;
         return false;
     }
-    fDisplay = std::make_unique<NHostHeadlessDisplay>();
+    auto headless = std::make_unique<NHostHeadlessDisplay>();
+    headless->SetRealWaits(true);
+    fDisplay = std::move(headless);
     return true;
 }
 

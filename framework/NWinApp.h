@@ -94,6 +94,9 @@ public:
     /// Shows (re-arming the auto-hide deadline) or hides the cursor.
     void ShowCursor(bool show);
 
+    /// Closes the windows and the window service; the program entry does this before the
+    /// process ends, so that nothing of the desktop is left to static destruction.
+    void CloseDisplay();
     /// Hands in the window service before Initialize (tests give the headless one).
     void SetDisplay(std::unique_ptr<NHostDisplay> display) { fDisplay = std::move(display); }
     NHostDisplay* Display() const { return fDisplay.get(); }

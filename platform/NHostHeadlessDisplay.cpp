@@ -3,6 +3,15 @@
 
 #include "platform/NHostTime.h"
 
+#include <chrono>
+#include <thread>
+
+namespace {
+
+constexpr int32_t kLongestWait = 1000;   // a headless program looks around once a second at least
+
+} // namespace
+
 NHostHeadlessDisplay::NHostHeadlessDisplay(int32_t screenWidth, int32_t screenHeight, int32_t depth)
     : fScreenWidth(screenWidth)
     , fScreenHeight(screenHeight)
@@ -108,7 +117,15 @@ bool NHostHeadlessDisplay::WaitMessage(NHostMessage& message, int32_t timeout)
         return true;
     // Nothing scripted can arrive while waiting, except on the watched descriptor.
     fWaits.push_back(timeout);
-    if (fWatched >= 0 && WatchedReadable(timeout < 0 ? 0 : timeout)) {
+    int32_t sleep = 0;
+    if (fRealWaits)
+        sleep = timeout < 0 || timeout > kLongestWait ? kLongestWait : timeout;
+    if (fWatched < 0) {
+        if (sleep > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(sleep));
+        return false;
+    }
+    if (WatchedReadable(sleep)) {
         message = NHostMessage();
         message.fType = NHostMessageType::kWake;
         return true;

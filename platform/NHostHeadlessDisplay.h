@@ -26,6 +26,9 @@ public:
     void SetRefuseRaise(bool refuse) { fRefuseRaise = refuse; }
     void SetForeground(bool foreground) { fForeground = foreground; }
     size_t Pending() const { return fQueue.size(); }
+    /// Waits sleep for their timeout (a program run headless); by default they return at
+    /// once, so that tests run passes back to back.
+    void SetRealWaits(bool on) { fRealWaits = on; }
     /// Waits that found nothing: with a timeout each one returned at once.
     const std::deque<int32_t>& Waits() const { return fWaits; }
 
@@ -107,4 +110,5 @@ private:
     bool fRefuseRaise = false;
     int32_t fRaises = 0;
     int32_t fRestores = 0;
+    bool fRealWaits = false;
 };

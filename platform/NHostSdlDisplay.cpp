@@ -9,6 +9,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 // The presenting side of the main window. Copies go into the window surface and are sent
@@ -65,6 +66,12 @@ namespace {
 constexpr int32_t kWatchSlice = 200;   // how often a wait looks at the watched descriptor
 constexpr int32_t kWheelStep = 120;
 constexpr uint32_t kRgbMask = 0x00FFFFFF;
+
+// Set once the process is ending through exit(). The X library ends the process that way
+// when the display connection breaks, and any further call on that connection from a
+// destructor would end it again from inside exit; so windows left at that point are not
+// destroyed but left to the end of the process.
+bool sExiting = false;
 
 uint32_t Rgb(uint8_t red, uint8_t green, uint8_t blue)
 {
@@ -293,6 +300,8 @@ bool NHostSdlDisplay::Open(std::string& error)
         error = SDL_GetError();
         return false;
     }
+    static bool registered = std::atexit([] { sExiting = true; }) == 0;
+    (void)registered;
     return true;
 }
 
@@ -316,6 +325,10 @@ NHostSdlDisplay::~NHostSdlDisplay()
 {
     if (NHostWindow::Main() == fMain.get())
         NHostWindow::SetMain(nullptr);
+    if (sExiting) {
+        (void)fMain.release();
+        return;
+    }
     fMain.reset();
     if (fBackdrop)
         SDL_DestroyWindow(fBackdrop);
