@@ -117,11 +117,13 @@ bool NHostHeadlessDisplay::WaitMessage(NHostMessage& message, int32_t timeout)
         return true;
     // Nothing scripted can arrive while waiting, except on the watched descriptor.
     fWaits.push_back(timeout);
-    int32_t sleep = 0;
+    // A program run headless sleeps; a test's pump only waits on a real descriptor, and
+    // not for ever.
+    int32_t sleep = timeout < 0 ? 0 : timeout;
     if (fRealWaits)
         sleep = timeout < 0 || timeout > kLongestWait ? kLongestWait : timeout;
     if (fWatched < 0) {
-        if (sleep > 0)
+        if (fRealWaits && sleep > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(sleep));
         return false;
     }

@@ -12,7 +12,7 @@ LUMORA_PACKAGES=(
   libpng-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libjpeg62-turbo-dev libjpeg-turbo-progs
-  libsdl2-dev xvfb xdotool x11-utils openbox imagemagick python3
+  libsdl2-dev xvfb xdotool x11-utils x11-xserver-utils openbox imagemagick python3
 )
 
 lumora_install_packages() {
