@@ -382,6 +382,9 @@ void NWinApp::HandleMessage(const NHostMessage& message)
     }
     case NHostMessageType::kMoved:
         break;   // default processing; the idle pass that follows sees the new place
+    case NHostMessageType::kCaptureChanged:
+        ReleaseButtons();
+        break;
     case NHostMessageType::kPaint: {
         NInputEvent event = MakeEvent(kInputPaint, message);
         Paint(event);

@@ -80,6 +80,7 @@ enum class NHostMessageType {
     kActivate,        // the main window gained (fActive) or lost the keyboard focus
     kSize,            // minimised, restored or resized
     kMoved,           // the window manager moved the window
+    kCaptureChanged,  // the pointer grab ended without the button being released here
     kPaint,           // part of the window must be drawn again
     kDropFiles,       // fPaths holds the dropped files' host paths, in order
     kDisplayChange,   // the screen's size or depth changed

@@ -534,6 +534,9 @@ void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)
     switch (event.window.event) {
     case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_FOCUS_LOST: {
+        // Losing the focus ends any grab, so a button held down may never come up here.
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+            fPending.push_back(Stamped(NHostMessageType::kCaptureChanged));
         NHostMessage message = Stamped(NHostMessageType::kActivate);
         message.fActive = event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
         fPending.push_back(message);

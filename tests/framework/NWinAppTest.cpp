@@ -259,6 +259,14 @@ TEST_F(NWinAppTest, ButtonHeldMarksAreSharedByBothButtons)
     EXPECT_EQ(app.fDowns[1].fFlags & (kInputRightButton | kInputDoubleClick), kInputRightButton | kInputDoubleClick);
     EXPECT_TRUE(display.Captured());
     EXPECT_TRUE(NWinApp::RightHeld());
+
+    // When the grab ends elsewhere, the marks go and the left button works again.
+    display.Push(Message(NHostMessageType::kCaptureChanged));
+    display.Push(Message(NHostMessageType::kButtonDown, 12, 10));
+    app.ProcessMessages();
+    EXPECT_FALSE(NWinApp::RightHeld());
+    EXPECT_TRUE(NWinApp::LeftHeld());
+    EXPECT_EQ(app.fDowns.size(), 3u);
 }
 
 TEST_F(NWinAppTest, KeysGoThroughTheKeyTableAndUnmappedKeysProduceNothing)
