@@ -11,7 +11,7 @@ namespace {
 constexpr int16_t kWidth = 120;
 constexpr int16_t kHeight = 80;
 constexpr int kCorner = 10;
-// Indexes of the platform palette's colour cube: a blue face and, pressed, an orange one.
+// Indexes of the platform palette: a blue face and, pressed, an olive one.
 constexpr uint8_t kFaces[2] = { 0x1B, 0xB4 };
 constexpr uint8_t kEdge = 10;      // black
 constexpr uint8_t kShine = 245;    // white
