@@ -103,8 +103,12 @@ protected:
     }
 
     // Input as the window delivers it.
+    /// As the application does, a move to where the pointer already is does nothing.
     void Move(int x, int y, uint8_t flags = 0)
     {
+        if (NPoint(int16_t(x), int16_t(y)) == fLastMove)
+            return;
+        fLastMove = NPoint(int16_t(x), int16_t(y));
         NInputEvent event = Event(kInputMouseMove, x, y, flags);
         NInputState::The().PointerMoved(event);
         if (const NPortHandle* port = NPointerPort::Get()) {
@@ -182,4 +186,5 @@ protected:
     NEventRecorder fClicks;
     NPortHandle fPort;
     NPortHandle fPointerPort;
+    NPoint fLastMove;
 };
