@@ -32,7 +32,7 @@ bool NEditor::KeyDown(const NInputEvent& event)
         Post(kEventEditorChar, kKeyDelete);
         BeginTyping();
         if (SelectionStart() == SelectionEnd() && fCaret < fDocument.Length())
-            SetSelection(fCaret, fCaret + 1);
+            fCaret = (fAnchor = fCaret) + 1;   // the byte after, without scrolling to it
         DeleteSelection();
         return true;
     case kKeyHome:
@@ -87,7 +87,7 @@ bool NEditor::Char(const NInputEvent& event)
         Post(kEventEditorChar, kKeyBackspace);
         BeginTyping();
         if (SelectionStart() == SelectionEnd() && fCaret > 0)
-            SetSelection(fCaret, fCaret - 1);
+            fCaret = (fAnchor = fCaret) - 1;
         DeleteSelection();
         fColumn = kNoColumn;
         handled = true;
