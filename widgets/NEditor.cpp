@@ -87,7 +87,9 @@ void NEditor::Relayout()
     NPoint size(NClampCoordinate(std::max(TextWidth(), int32_t(1))), NClampCoordinate(std::max<int32_t>(rect.fHeight, 1)));
     const NPalette* palette = NPaletteRegistry::The().GetScreenPalette();
     if (!fCanvas->CurrentImage() || fCanvas->CurrentImage()->Width() != size.fX || fCanvas->CurrentImage()->Height() != size.fY) {
-        fCanvas->MakeCanvas(size, 8, palette);
+        // A true-colour surface: on an 8-bit one black text would take index 0, the
+        // transparent key, wherever the palette's first entry is black as well.
+        fCanvas->MakeCanvas(size, 32, palette);
         fCanvas->MoveTo(NPoint(0, 0));
     }
     if (!fCaretSprite->CurrentImage() || fCaretSprite->CurrentImage()->Height() != fLineHeight) {
@@ -151,7 +153,7 @@ void NEditor::SetFont(const NFont& font)
 bool NEditor::AttachScrollBar(const NFileSpec& less, const NFileSpec& more, const NFileSpec& thumb, int16_t width)
 {
     const NRect& rect = LocalRect();
-    bool made = fScrollBar->SetUp(NRect(NClampCoordinate(rect.fWidth - width), 0, width, rect.fHeight), less, more, thumb, 0);
+    bool made = fScrollBar->SetUp(NRect(NClampCoordinate(rect.fWidth - width), 0, width, rect.fHeight), less, more, thumb, kScrollTrack);
     fScrollBar->SetOwnerNotification(NNotification(fEditPort.Id(), NPortEvent(0), true));
     if (!fScrollAttached)
         AddChild(*fScrollBar, 0);

@@ -33,6 +33,7 @@ public:
     static constexpr int32_t kCapacitySlack = 30;
     static constexpr int16_t kCaretWidth = 1;
     static constexpr uint8_t kPasswordChar = '*';
+    static constexpr uint32_t kScrollTrack = 0xFFD4D0C8;   // the scroll bar's track on a true-colour surface
 
     NEditor();
     ~NEditor() override;

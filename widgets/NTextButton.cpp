@@ -32,13 +32,11 @@ bool NTextButton::Make(const NFileSpec& spec, NPoint where, const std::string& t
     fNormalColor = normalColor;
     fDimmedColor = disabledColor;
     NFont labelFont = font ? *font : NFont::ButtonDefault();
-    if (normalColor != 0) {
-        fLabel->SetSmoothing(true, smoothing);
-        fLabel->SetFontAndText(labelFont, text, kLabelDrawIndex, 0, 0, true);
-        Recolor(normalColor);
-    } else {
-        fLabel->SetFontAndText(labelFont, text, kBlackIndex, 0, 0, true);
-    }
+    // Every label is drawn smoothed and recoloured, the colourless ones in black: drawn
+    // straight into an 8-bit image, black would take index 0, which is transparent there.
+    fLabel->SetSmoothing(true, normalColor != 0 ? smoothing : 1);
+    fLabel->SetFontAndText(labelFont, text, kLabelDrawIndex, 0, 0, true);
+    Recolor(normalColor);
     PlaceLabel(false);
     return loaded;
 }
@@ -61,19 +59,10 @@ void NTextButton::ButtonFrameChanged(int frame)
 
 void NTextButton::Recolor(uint32_t color)
 {
-    if (color == 0) {
-        fLabel->SetText(fLabel->Text(), kBlackIndex, NSpText::kKeepColor, NSpText::kKeepColor, true);
-        return;
-    }
     NSpImage* image = fLabel->CurrentImage();
-    if (!image || image->Depth() != 32) {
-        // A label drawn without smoothing has no colour of its own to change: draw it anew.
-        fLabel->SetText(fLabel->Text(), kLabelDrawIndex, NSpText::kKeepColor, NSpText::kKeepColor, true);
-        image = fLabel->CurrentImage();
-        if (!image || image->Depth() != 32)
-            return;
-    }
-    FillMasked(*image, image->Bounds(), image->Bounds(), color, kColorMask);
+    if (!image || image->Depth() != 32)
+        return;
+    FillMasked(*image, image->Bounds(), image->Bounds(), color != 0 ? color : kBlack, kColorMask);
     fLabel->MarkChanged();
 }
 

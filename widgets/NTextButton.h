@@ -13,11 +13,11 @@
 
 /// The label is centred over the button and moves by the press shift in pressed frames.
 /// A label with a colour is drawn smoothed and recoloured in place, which keeps its soft
-/// edges; without one it is drawn in black.
+/// edges; without one it is drawn unsmoothed in black.
 class NTextButton : public NSpGroup {
 public:
     static constexpr uint8_t kLabelDrawIndex = 249;   // drawn in this, then recoloured
-    static constexpr uint8_t kBlackIndex = 10;
+    static constexpr uint32_t kBlack = 0xFF000000;   // the look of labels without a colour
     static constexpr uint32_t kColorMask = 0xFFFFFF;   // recolouring keeps the alpha
     static constexpr NPoint kPressShift { 2, 2 };
 

@@ -68,7 +68,8 @@ protected:
 
     /// A sprite file of count frames, w x h each; frame i is filled with palette index
     /// base + i (opaque).
-    NFileSpec SpriteSet(const std::string& name, int count, int16_t width, int16_t height, uint8_t base)
+    /// With a border index other than 0 each frame gets a one-pixel frame of it.
+    NFileSpec SpriteSet(const std::string& name, int count, int16_t width, int16_t height, uint8_t base, uint8_t border = 0)
     {
         std::vector<XpsFrame> frames;
         std::vector<XpsImage> images;
@@ -78,6 +79,12 @@ protected:
             image.fWidth = width;
             image.fHeight = height;
             image.fPixels.assign(size_t(width) * size_t(height), uint8_t(base + i));
+            for (int y = 0; border != 0 && y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    if (x == 0 || y == 0 || x == width - 1 || y == height - 1)
+                        image.fPixels[size_t(y) * size_t(width) + size_t(x)] = border;
+                }
+            }
             images.push_back(image);
         }
         std::vector<uint8_t> bytes = XpsWriteFile(frames, images, "none.pal", true);
