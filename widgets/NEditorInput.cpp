@@ -17,10 +17,18 @@ static bool IsWordByte(uint8_t c)
 
 bool NEditor::KeyDown(const NInputEvent& event)
 {
+    // Keys the field does not handle (Shift itself among them) keep the column that
+    // vertical moves return to.
+    bool handled = KeyMove(event);
+    if (handled && event.fKey != kKeyUp && event.fKey != kKeyDown)
+        fColumn = kNoColumn;
+    return handled;
+}
+
+bool NEditor::KeyMove(const NInputEvent& event)
+{
     int32_t key = event.fKey;
     bool shift = (event.fFlags & kInputShift) != 0;
-    if (key != kKeyUp && key != kKeyDown && key != kKeyEscape)
-        fColumn = kNoColumn;
     switch (key) {
     case kKeyEscape:
         if (CanUndo())

@@ -71,7 +71,8 @@ public:
     }
     void Pressed(int32_t key, bool shift)
     {
-        if (key != kKeyUp && key != kKeyDown && key != kKeyEscape)
+        // Every handled key but the vertical ones forgets the column; Escape is not handled.
+        if (key == kKeyLeft || key == kKeyRight || key == kKeyDelete || ((key == kKeyHome || key == kKeyEnd) && !fText.empty()))
             fColumn = NEditor::kNoColumn;
         switch (key) {
         case kKeyEscape:

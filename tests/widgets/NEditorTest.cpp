@@ -327,6 +327,7 @@ TEST_F(NEditorTest, KeysMoveTheCaretAndShiftExtendsFromTheAnchor)
     EXPECT_EQ(editor.CaretLine(), 2);   // the empty last line
     EXPECT_EQ(editor.Caret(), 14);
     Key(kKeyUp);
+    Key(kKeyShift, kInputShift);   // not handled: the column stays remembered
     Key(kKeyUp, kInputShift);
     EXPECT_EQ(editor.Caret(), 5);   // back at the remembered column
     EXPECT_EQ(editor.SelectionEnd(), editor.OffsetAt(editor.XOf(5), editor.LineHeight()));
