@@ -11,6 +11,7 @@
 #include "widgets/NTabField.h"
 #include "widgets/NTextDocument.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>

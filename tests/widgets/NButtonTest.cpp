@@ -1,6 +1,7 @@
 // Tests of buttons, radio groups and text buttons, driven through the input routing.
 #include "widgets/NButton.h"
 
+#include "widgets/NEditor.h"
 #include "widgets/NRadioButton.h"
 #include "widgets/NRadioGroup.h"
 #include "widgets/NTextButton.h"
@@ -218,6 +219,15 @@ TEST_F(NButtonTest, RadioGroupKeepsExactlyOneSelected)
     EXPECT_EQ(b.Frame(), kRadioCheckedHover);
     b.Enable(false);
     EXPECT_EQ(b.Frame(), kRadioCheckedDisabled);
+
+    NUiDescription description;
+    EXPECT_TRUE(b.DescribeUi(description));
+    EXPECT_EQ(description.kind, "radio");
+    EXPECT_EQ(description.name, "radio8.xps");
+    EXPECT_TRUE(description.selected);
+    EXPECT_FALSE(description.enabled);
+    EXPECT_TRUE(a.DescribeUi(description));
+    EXPECT_FALSE(description.selected);
 }
 
 TEST_F(NButtonTest, TwoFrameRadioButtonsShowOnlyCheckedAndUnchecked)
@@ -301,4 +311,33 @@ TEST_F(NButtonTest, TextButtonCentresItsLabelShiftsItWhenPressedAndDimsItWhenDis
     EXPECT_EQ(description.name, "wide.xps");
     EXPECT_EQ(description.text, "OK");
     EXPECT_FALSE(description.enabled);
+}
+
+TEST_F(NButtonTest, APressedButtonHoldsTheFocusAndSwallowsKeysUntilReleased)
+{
+    NEditor field;
+    NFont font;
+    font.FontFromText("Arial,12");
+    field.SetUp(NRect(300, 300, 200, 20), font);
+    fUniverse->AddChild(field, 0);
+    Click(310, 310);
+    ASSERT_EQ(NInputState::The().Focus(), &field);
+    auto button = MakeButton(100, 100);
+    Press(110, 110);
+    EXPECT_EQ(NInputState::The().Focus(), button.get());
+    EXPECT_TRUE(Char('a'));
+    EXPECT_TRUE(Key(kKeyLeft));
+    EXPECT_EQ(field.Text(), "");
+    Release(110, 110);
+    EXPECT_EQ(NInputState::The().Focus(), &field);
+    Char('a');
+    EXPECT_EQ(field.Text(), "a");
+
+    NUiDescription description;
+    EXPECT_TRUE(button->DescribeUi(description));
+    EXPECT_EQ(description.kind, "button");
+    EXPECT_EQ(description.name, "button.xps");
+    EXPECT_EQ(description.event, kClickCode);
+    EXPECT_TRUE(description.enabled);
+    EXPECT_FALSE(description.focused);
 }

@@ -67,6 +67,11 @@ TEST_F(NSliderTest, ArrowsStepByLinesAndReportEvenAtTheEnds)
     EXPECT_EQ(OwnerCodes(), std::vector<int32_t>{kEventSliderLineLess});
     EXPECT_EQ(slider.Value(), 9);
     EXPECT_EQ(slider.Thumb().Rect().fX, 116 + 148 * 9 / 10);
+    NUiDescription description;
+    EXPECT_TRUE(slider.DescribeUi(description));
+    EXPECT_EQ(description.kind, "slider");
+    EXPECT_EQ(description.text, "9");
+    EXPECT_EQ(description.event, kOwnerCode);
 
     // Held, the arrow repeats after 150 ms every 50 ms.
     slider.SetSteps(2, 5);
