@@ -136,7 +136,7 @@ private:
     void ScrollToCaret();
     void RestartBlink();
     void MarkDirty();
-    void Draw();
+    void DrawLines();
     /// Moves the caret sprite to the caret and shows it while it blinks on.
     void PlaceCaret();
     void DrawLine(int32_t line, int32_t y);

@@ -108,7 +108,7 @@ void NEditor::CollectChanges(NSpChangeGrid& grid)
 {
     RunTimerIfDue();
     if (fDirty)
-        Draw();
+        DrawLines();
     NSpGroup::CollectChanges(grid);
 }
 
@@ -120,7 +120,7 @@ void NEditor::UpdateScrollBar()
     fScrollBar->SetRange(0, std::max(0, fDocument.LineCount() - VisibleLines()));
 }
 
-void NEditor::Draw()
+void NEditor::DrawLines()
 {
     fDirty = false;
     NCanvas& canvas = fCanvas->Canvas();
