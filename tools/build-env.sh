@@ -12,6 +12,7 @@ LUMORA_PACKAGES=(
   libpng-dev
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libjpeg62-turbo-dev libjpeg-turbo-progs
+  librsvg2-bin fonts-comfortaa fonts-quicksand fonts-dancingscript fonts-lobster
 )
 
 lumora_install_packages() {
