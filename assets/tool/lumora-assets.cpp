@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -31,14 +32,16 @@ const char kUsage[] =
     "usage: lumora-assets jpeg IN.png OUT.jpg QUALITY\n"
     "       lumora-assets bmp IN.png OUT.bmp\n"
     "       lumora-assets gif IN.png OUT.gif\n"
-    "       lumora-assets slice STRIP.png FRAMES OUTPREFIX\n"
+    "       lumora-assets slice STRIP.png FRAMES OUTPREFIX [PALETTE.pal]\n"
     "       lumora-assets montage OUT.png IN.png...\n"
     "       lumora-assets features OUT.nfo TAG=LEVEL...\n"
     "       lumora-assets check ARCHIVE.xpb TABLE.txt APP TAG\n"
     "jpeg writes a baseline JPEG (alpha dropped); bmp a bottom-up 24-bit Windows bitmap;\n"
     "gif an 8-bit GIF (exact colours when there are at most 255, else a 6x7x6 cube;\n"
     "pixels with alpha below 128 transparent). slice cuts a strip of FRAMES equal frames\n"
-    "laid side by side into OUTPREFIX0.png, OUTPREFIX1.png... montage stacks pictures\n"
+    "laid side by side into OUTPREFIX0.png, OUTPREFIX1.png..., with a palette each frame's\n"
+    "opaque pixels take its nearest colours of entries 10-245, error-diffused (so that the\n"
+    "sprite tool finds every colour exactly and gradients do not band); montage stacks pictures\n"
     "for a palette. features writes an \"LMxI\" version 1 chunk file of integer chunks.\n"
     "check prints each element of the table (one \":\"-path a line, '#' comments) as ok or\n"
     "MISSING, then the archive's number, tag and seal; any fault exits 1.\n";
@@ -212,10 +215,79 @@ int Gif(int argc, char** argv)
     return 0;
 }
 
+// The colours 10-245 of a RIFF palette file (a 24-byte header, then red, green, blue and
+// flags per entry).
+std::vector<uint32_t> PaletteColours(const std::string& path)
+{
+    constexpr size_t kHeader = 24, kEntries = 256, kFirst = 10, kLast = 245;
+    std::vector<uint8_t> file = ToolReadFile(path);
+    if (file.size() < kHeader + 4 * kEntries)
+        ToolFail(path + ": not a 256-colour palette file");
+    std::vector<uint32_t> colours;
+    for (size_t i = kFirst; i <= kLast; ++i) {
+        const uint8_t* entry = &file[kHeader + 4 * i];
+        colours.push_back(uint32_t(entry[0]) << 16 | uint32_t(entry[1]) << 8 | entry[2]);
+    }
+    return colours;
+}
+
+// Floyd-Steinberg over the opaque pixels; transparent ones neither take nor pass error.
+void Quantise(NHostRgbaImage& image, const std::vector<uint32_t>& colours)
+{
+    std::map<uint32_t, uint32_t> nearest;
+    auto find = [&](int r, int g, int b) {
+        uint32_t key = uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+        auto known = nearest.find(key);
+        if (known != nearest.end())
+            return known->second;
+        uint32_t best = colours[0];
+        int bestDistance = INT32_MAX;
+        for (uint32_t c : colours) {
+            int dr = int(c >> 16) - r, dg = int(c >> 8 & 0xFF) - g, db = int(c & 0xFF) - b;
+            int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = c;
+            }
+        }
+        nearest[key] = best;
+        return best;
+    };
+    int32_t w = image.fWidth;
+    std::vector<int> error(size_t(w + 2) * 3 * 2, 0);   // this row and the next, with a guard column each side
+    for (int32_t y = 0; y < image.fHeight; ++y) {
+        int* here = &error[size_t(y % 2) * size_t(w + 2) * 3];
+        int* next = &error[size_t((y + 1) % 2) * size_t(w + 2) * 3];
+        std::fill(next, next + (w + 2) * 3, 0);
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t* p = &image.fPixels[(size_t(y) * size_t(w) + size_t(x)) * kBytesPerPixel];
+            if (p[3] < kOpaqueThreshold)
+                continue;
+            int want[3];
+            for (int c = 0; c < 3; ++c)
+                want[c] = std::clamp(int(p[c]) + here[(x + 1) * 3 + c] / 16, 0, 255);
+            uint32_t got = find(want[0], want[1], want[2]);
+            int have[3] = { int(got >> 16), int(got >> 8 & 0xFF), int(got & 0xFF) };
+            for (int c = 0; c < 3; ++c) {
+                int e = want[c] - have[c];
+                here[(x + 2) * 3 + c] += e * 7;
+                next[x * 3 + c] += e * 3;
+                next[(x + 1) * 3 + c] += e * 5;
+                next[(x + 2) * 3 + c] += e;
+                p[c] = uint8_t(have[c]);
+            }
+            p[3] = 255;
+        }
+    }
+}
+
 int Slice(int argc, char** argv)
 {
-    if (argc != 5)
-        ToolFail("slice needs STRIP.png FRAMES OUTPREFIX");
+    if (argc != 5 && argc != 6)
+        ToolFail("slice needs STRIP.png FRAMES OUTPREFIX [PALETTE.pal]");
+    std::vector<uint32_t> colours;
+    if (argc == 6)
+        colours = PaletteColours(argv[5]);
     NHostRgbaImage strip = ToolReadPng(argv[2]);
     int frames = std::atoi(argv[3]);
     if (frames < 1 || strip.fWidth % frames != 0)
@@ -229,6 +301,8 @@ int Slice(int argc, char** argv)
             auto row = strip.fPixels.begin() + long((size_t(y) * size_t(strip.fWidth) + size_t(f * width)) * kBytesPerPixel);
             frame.fPixels.insert(frame.fPixels.end(), row, row + long(width) * kBytesPerPixel);
         }
+        if (!colours.empty())
+            Quantise(frame, colours);
         ToolWritePng(std::string(argv[4]) + std::to_string(f) + ".png", frame);
     }
     return 0;

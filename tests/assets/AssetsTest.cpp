@@ -407,6 +407,17 @@ TEST_F(AssetsTest, EveryTextFitsWhereItIsDrawn)
     EXPECT_NE(output.find(" fault(s)"), std::string::npos) << output;
     EXPECT_TRUE(fs::exists(fPrefix.Root() / "sheets" / "contact-eng.png"));
     EXPECT_TRUE(fs::exists(fPrefix.Root() / "sheets" / "newborn-deu.png"));
+
+    // The themes as the player shows them from their show descriptions.
+    output.clear();
+    status = NRunCommand(std::string(LUMORA_SCREENS) + " themes " + LUMORA_ARCHIVE + " " + kBuild + "/Qip/LMx '"
+                             + (fPrefix.Root() / "themes").string() + "'",
+                         output);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.find("OVERFLOW"), std::string::npos) << output;
+    EXPECT_EQ(output.find("MISSING"), std::string::npos) << output;
+    EXPECT_TRUE(fs::exists(fPrefix.Root() / "themes" / "theme-newborn-girl-title.png"));
+    EXPECT_TRUE(fs::exists(fPrefix.Root() / "themes" / "theme-collage.png"));
 }
 
 } // namespace
