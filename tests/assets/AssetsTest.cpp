@@ -418,6 +418,22 @@ TEST_F(AssetsTest, EveryTextFitsWhereItIsDrawn)
     EXPECT_EQ(output.find("MISSING"), std::string::npos) << output;
     EXPECT_TRUE(fs::exists(fPrefix.Root() / "themes" / "theme-newborn-girl-title.png"));
     EXPECT_TRUE(fs::exists(fPrefix.Root() / "themes" / "theme-collage.png"));
+
+    // The setup's panes in its three languages; only the choice heading, whose place, width,
+    // font and English words the panes fix, may take more than its row.
+    output.clear();
+    status = NRunCommand(std::string(LUMORA_SCREENS) + " setup " + kBuild + "/Setup '"
+                             + (fPrefix.Root() / "setup").string() + "' --known 341",
+                         output);
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_EQ(output.find("OVERFLOW"), std::string::npos) << output;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("KNOWN", 0) == 0) {
+            EXPECT_NE(line.find("text 341:"), std::string::npos) << line;
+        }
+    }
+    EXPECT_TRUE(fs::exists(fPrefix.Root() / "setup" / "setup-choice-fra.png"));
 }
 
 } // namespace
