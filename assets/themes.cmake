@@ -32,15 +32,12 @@ foreach(stem ${LUMORA_THEMES})
                      DEPENDS lumora-assets ${SRC}/themes/${stem}/theme.cmake VERBATIM)
   set_property(GLOBAL APPEND PROPERTY ${list} ${P}/Features.nfo)
 
-  # The pictures: the theme's own, or each variant's with its own colours.
-  set(variants "")
-  if(THEME_VARIANTS)
-    foreach(variant ${THEME_VARIANTS})
-      list(APPEND variants "@${variant}")
-    endforeach()
-  else()
-    set(variants "-")
-  endif()
+  # The pictures: the theme's own, and each variant's with its own colours (an album made
+  # without choosing a variant still finds the theme's).
+  set(variants "-")
+  foreach(variant ${THEME_VARIANTS})
+    list(APPEND variants "@${variant}")
+  endforeach()
   foreach(variant ${variants})
     set(BACKDROP photos/backdrops/${THEME_BACKDROP}.jpg)
     set(TINT ${THEME_TINT})
