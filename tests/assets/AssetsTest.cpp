@@ -4,6 +4,7 @@
 // its box.
 #include "assets/tool/ScreenTable.h"
 #include "framework/NStringTable.h"
+#include "imaging/NJpegSprite.h"
 #include "imaging/NPalette.h"
 #include "imaging/NPaletteData.h"
 #include "imaging/NSpFrame.h"
@@ -305,6 +306,27 @@ TEST_F(AssetsTest, EverySpriteDecodesAtThirtyTwoAndEightBits)
         NFileSpec spec;
         ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(kBuild + "/Setup/" + name), spec));
         EXPECT_EQ(DrawEveryFrame(spec, theme, name), count) << name;
+    }
+}
+
+TEST_F(AssetsTest, SamplePhotosAreSmallColourBaselineJpegs)
+{
+    for (const char* folder : { "samples", "partner" }) {
+        for (int i = 0; i < 7; ++i) {
+            fs::path path = fs::path(kSource) / "photos" / folder / (std::to_string(i) + ".jpg");
+            std::string bytes = ReadText(path);
+            NFileSpec spec;
+            ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(path.string()), spec));
+            int components = 0;
+            NRect size = NJpegSprite::JpegInfo(spec, &components);
+            EXPECT_EQ(components, 3) << path;
+            EXPECT_GT(size.fWidth, 0) << path;
+            EXPECT_LE(size.fWidth, 640) << path;
+            EXPECT_LE(size.fHeight, 480) << path;
+            // A baseline frame (SOF0), not a progressive one (SOF2).
+            EXPECT_NE(bytes.find("\xFF\xC0"), std::string::npos) << path;
+            EXPECT_EQ(bytes.find("\xFF\xC2"), std::string::npos) << path;
+        }
     }
 }
 
