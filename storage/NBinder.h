@@ -2,6 +2,7 @@
 #pragma once
 
 #include "storage/NBinderElement.h"
+#include "storage/NBinderJournal.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStream.h"
 
@@ -107,6 +108,11 @@ public:
 
     NStream& FileStream() { return fFile; }
 
+    /// Puts an archive whose last update was interrupted back as it was before that update
+    /// (see NBinderJournal). Open, Verify and Seal do this first; false when the repair
+    /// failed or another process is updating the archive now.
+    [[nodiscard]] static bool Recover(const NFileSpec& spec);
+
 private:
     friend class NStreamBinder;
     void AttachElementStream(NStreamBinder* stream);
@@ -116,6 +122,12 @@ private:
     NBinderFolder* FindFolder(const NFDirSpec& dir, bool create) const;
     bool WriteDirectory();
     void Release();
+    /// Journals what the first change of an update will overwrite (update mode only).
+    void PrepareChange();
+
+    NFileSpec fSpec;
+    NHostFile fLock;                          // held while open for update
+    std::unique_ptr<NBinderJournal> fJournal; // while an update is under way
 
     NStream fFile;
     NFDirSpec fMount;
