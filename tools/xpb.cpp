@@ -373,6 +373,8 @@ int Verify(const Arguments& arguments)
     NFileSpec file = HostFile(path);
     if (!file.Exists())
         Fail(path + ": no such file");
+    if (!NBinder::Recover(file))
+        Fail(path + ": an interrupted update could not be undone, or another program is changing it");
     NStream stream = file.Open(kStreamRead, false, 1);
     NBinderPlace place = NBinder::Locate(stream, IndexOption(arguments));
     if (!place.fValid)
