@@ -7,6 +7,7 @@
 #include "builder/KNoCustomFilter.h"
 #include "framework/NRegistry.h"
 #include "platform/NHostDialogs.h"
+#include "platform/NHostFileSystem.h"
 #include "storage/NBinderRegistry.h"
 #include "storage/NDateTime.h"
 #include "storage/NFAppDirSpec.h"
@@ -84,6 +85,16 @@ std::string PhotoName(int32_t number)
 bool SpecOfHostPath(const char* path, NFileSpec& spec)
 {
     return path != nullptr && NFileSpec::FromHostPath(path, spec);
+}
+
+bool IsSegmentSet(const NFileSpec& spec)
+{
+    try {
+        NStream file = spec.Open(kStreamRead);
+        return NSegmentHeader::Read(file).has_value();
+    } catch (const NFileException&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -217,10 +228,20 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
         return kCreateThemeUnusable;
 
     NFDirSpec mount = AlbumMount();
+    // An album already at the output stays whole until the new one is finished (see
+    // Publish). Without one, the album is written at its path at once, as the interface
+    // promises; a segmented set is named after its file and is always written in place.
+    fReplacing = limit == 0 && fOutputSpec.Exists() && !IsSegmentSet(fOutputSpec);
+    fWorkSpec = fOutputSpec;
+    if (fReplacing)
+        fWorkSpec.SetName(NHostFileSystem::SiblingTempName(fOutputSpec.Name()));
     try {
-        fOutputSpec.DeleteWithSegments();
+        if (fReplacing)
+            fWorkSpec.Delete();
+        else
+            fOutputSpec.DeleteWithSegments();
         if (!fHasTheme) {
-            if (!fAlbum.Create(fOutputSpec, mount, extra | kNoThemeApplication, limit, kAlbumTag))
+            if (!fAlbum.Create(fWorkSpec, mount, extra | kNoThemeApplication, limit, kAlbumTag))
                 throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName());
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
@@ -229,7 +250,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
             int32_t application = theme.Open(fThemeSpec, mount, kBinderRead);
             if (application == -1 && !theme.IsOpen())
                 throw NFileException(kFileCannotOpen, fThemeSpec.DisplayName());
-            if (!fAlbum.Create(fOutputSpec, mount, application | extra, limit, kAlbumTag))
+            if (!fAlbum.Create(fWorkSpec, mount, application | extra, limit, kAlbumTag))
                 throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName());
             NBinderRegistry::The().Register(&theme);
             KNoCustomFilter filter(keepFolder);
@@ -244,13 +265,13 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         }
-        if (fAlbum.Open(fOutputSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
+        if (fAlbum.Open(fWorkSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
             throw NFileException(kFileCannotOpen, fOutputSpec.DisplayName());
         fCreated = true;
     } catch (const NFileException&) {
         if (fAlbum.IsOpen())
-            fAlbum.Close();
-        fOutputSpec.Delete();
+            static_cast<void>(fAlbum.Close());
+        fWorkSpec.Delete();
         return kCreateFileError;
     }
     return fHandle;
@@ -370,15 +391,38 @@ void LMAlbumBuilder::Finish(bool seal)
                 writer.WriteEmptySpecChunk(kTagTSpc);
             StoreInfo(fAlbumInfo, kAlbumInfoElement);
         }
-        if (!fAlbum.Close())
-            throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
+        if (!fAlbum.Close()) {
+            // The archive went back to what it was before this session: no album.
+            fFailed = true;
+            if (fReplacing)
+                fWorkSpec.Delete();
+            throw NFileException(kFileHostFailure, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+        }
     }
-    if (seal && fCreated && !fSealed) {
+    if (fFailed || !fCreated)
+        return;
+    if (seal && !fSealed) {
         fSealed = true;
         // Sealing opens the album with a segment limit, so a segmented album is summed and
         // stamped as the one logical file it is, not through its first segment's bytes.
-        NBinder::Seal(fOutputSpec);
+        NBinder::Seal(fWorkSpec);
     }
+    Publish();
+}
+
+void LMAlbumBuilder::Publish()
+{
+    if (!fReplacing)
+        return;
+    fReplacing = false;
+    if (!NHostFileSystem::SyncFile(fWorkSpec.HostPath())
+        || !NHostFileSystem::Replace(fWorkSpec.HostPath(), fOutputSpec.HostPath())) {
+        int error = NHostFileSystem::LastError();
+        fFailed = true;
+        fWorkSpec.Delete();
+        throw NFileException(kFileCannotCreate, fOutputSpec.HostPath(), error);
+    }
+    fWorkSpec = fOutputSpec;
 }
 
 int32_t LMAlbumBuilder::NumSegments()

@@ -35,10 +35,12 @@ int64_t NHostFaults::Changes()
     return sPlan.fChanges;
 }
 
-NHostFaults::Action NHostFaults::Next()
+NHostFaults::Action NHostFaults::Next(bool freesSpace)
 {
     ++sPlan.fChanges;
     if (!sPlan.fArmed || sPlan.fChanges <= sPlan.fAllowed)
+        return Action::kNone;
+    if (freesSpace && sPlan.fAction == Action::kFail && sPlan.fError == ENOSPC)
         return Action::kNone;
     if (sPlan.fAction == Action::kFail)
         errno = sPlan.fError;

@@ -21,7 +21,9 @@ public:
     static int64_t Changes();
 
     /// For the platform: the action for the change about to be made. kFail sets errno.
-    static Action Next();
+    /// A change that only frees space (a deletion, a cut) does not fail for want of space,
+    /// as a full disk never refuses one.
+    static Action Next(bool freesSpace = false);
     /// Kills the process at once, as a power cut or `kill -9` would stop it.
     [[noreturn]] static void Kill();
 };

@@ -166,7 +166,7 @@ bool NHostFile::SetEnd(int64_t length)
         fLastError = fDescriptor < 0 ? EBADF : EINVAL;
         return false;
     }
-    switch (NHostFaults::Next()) {
+    switch (NHostFaults::Next(length <= Size())) {
     case NHostFaults::Action::kFail:
         fLastError = errno;
         return false;

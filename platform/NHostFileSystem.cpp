@@ -27,9 +27,9 @@ static constexpr std::string_view kSystemDirectory = "C:\\windows\\system";
 static int sLastError = 0;
 
 // Asks the fault plan before a change; false when the change is to fail.
-static bool MayChange()
+static bool MayChange(bool freesSpace = false)
 {
-    switch (NHostFaults::Next()) {
+    switch (NHostFaults::Next(freesSpace)) {
     case NHostFaults::Action::kFail:
         sLastError = errno;
         return false;
@@ -135,7 +135,7 @@ bool NHostFileSystem::DeleteFile(const std::string& hostPath)
         sLastError = EISDIR;
         return false;
     }
-    if (!MayChange())
+    if (!MayChange(true))
         return false;
     return unlink(path.c_str()) == 0 || Failed();
 }
@@ -224,6 +224,11 @@ bool NHostFileSystem::SyncFolderOf(const std::string& hostPath)
     }
     size_t slash = path.rfind('/');
     return SyncPath(slash == 0 ? "/" : path.substr(0, slash), O_RDONLY | O_DIRECTORY);
+}
+
+std::string NHostFileSystem::SiblingTempName(const std::string& name)
+{
+    return name + ".~" + std::to_string(getpid()) + ".tmp";
 }
 
 int NHostFileSystem::LastError()

@@ -35,6 +35,9 @@ public:
     /// Waits until a file's data, or a folder's list of names, is on the medium.
     static bool SyncFile(const std::string& hostPath);
     static bool SyncFolderOf(const std::string& hostPath);
+    /// A name beside a file for a new version of it, private to this process:
+    /// "<name>.~<process id>.tmp".
+    static std::string SiblingTempName(const std::string& name);
     /// The host's reason (an errno value) for the last failure of an operation above.
     static int LastError();
 

@@ -4,6 +4,7 @@
 #include "storage/NCaseFold.h"
 #include "storage/NFIterator.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamExpand.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,16 @@ struct Failure {
 [[noreturn]] void Fail(const std::string& message)
 {
     throw Failure { message };
+}
+
+// A command line that cannot be right: reported with the usage, exit status 2.
+struct UsageFailure {
+    std::string fMessage;
+};
+
+[[noreturn]] void UsageFail(const std::string& message)
+{
+    throw UsageFailure { message };
 }
 
 // A stream over standard input or output.
@@ -116,9 +128,9 @@ Arguments Parse(int argc, char** argv, std::initializer_list<const char*> valued
             arguments.fSeal = true;
         } else if (word.starts_with("--")) {
             if (std::find_if(valued.begin(), valued.end(), [&](const char* v) { return word == v; }) == valued.end())
-                Fail("unknown option " + word);
+                UsageFail("unknown option " + word);
             if (i + 1 >= argc)
-                Fail(word + " needs a value");
+                UsageFail(word + " needs a value");
             arguments.fOptions.emplace_back(word, argv[++i]);
         } else {
             arguments.fPositional.push_back(word);
@@ -132,7 +144,7 @@ long long Number(const std::string& text, const char* what)
     char* end = nullptr;
     long long value = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0')
-        Fail(std::string(what) + " is not a number: " + text);
+        UsageFail(std::string(what) + " is not a number: " + text);
     return value;
 }
 
@@ -141,7 +153,7 @@ int IndexOption(const Arguments& arguments)
     const std::string* index = arguments.Option("--index");
     long long value = index ? Number(*index, "--index") : 0;
     if (value < 0 || value > 1000000)
-        Fail("--index out of range: " + *index);
+        UsageFail("--index out of range: " + *index);
     return static_cast<int>(value);
 }
 
@@ -211,45 +223,72 @@ void AddTree(NBinder& binder, const NFDirSpec& source, const NFDirSpec& target, 
     }
 }
 
+// Whether the Linux path `path` is `folder` or lies below it (both need not exist yet).
+bool Inside(const std::string& path, const std::string& folder)
+{
+    std::error_code ignored;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, ignored);
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, ignored);
+    if (!base.has_filename())
+        base = base.parent_path();
+    std::filesystem::path relative = full.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+void Pack(const NFileSpec& file, const NFDirSpec& source, int32_t application, int64_t segmentSize, int32_t tag,
+          bool seal, const std::string& out)
+{
+    NBinder binder;
+    if (!binder.Create(file, Mount(), application, segmentSize, tag))
+        Fail("cannot create " + out);
+    int64_t count = 0;
+    AddTree(binder, source, Mount(), count);
+    if (!binder.Close())
+        Fail("cannot write " + out + ": writing the directory failed");
+    if (seal)
+        NBinder::Seal(file);
+}
+
 int Create(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("create needs OUT and DIR");
+        UsageFail("create needs OUT and DIR");
     const std::string* app = arguments.Option("--app");
     const std::string* tag = arguments.Option("--tag");
     if (!app || !tag)
-        Fail("create needs --app N and --tag ABCD");
+        UsageFail("create needs --app N and --tag ABCD");
     if (tag->size() != kTagLength)
-        Fail("--tag must be four characters: " + *tag);
+        UsageFail("--tag must be four characters: " + *tag);
     long long application = Number(*app, "--app");
     const std::string* segment = arguments.Option("--segment");
     long long segmentSize = segment ? Number(*segment, "--segment") : 0;
     if (segment && segmentSize <= NSegmentHeader::kSize)
-        Fail("--segment must be larger than the 128-byte segment header");
+        UsageFail("--segment must be larger than the 128-byte segment header");
     int32_t tagValue = static_cast<int32_t>((uint32_t(uint8_t((*tag)[0])) << 24) | (uint32_t(uint8_t((*tag)[1])) << 16)
                                             | (uint32_t(uint8_t((*tag)[2])) << 8) | uint8_t((*tag)[3]));
     const std::string& out = arguments.fPositional[0];
     NFDirSpec source = HostDir(arguments.fPositional[1]);
     if (!source.Exists())
         Fail(arguments.fPositional[1] + ": no such folder");
+    if (Inside(out, arguments.fPositional[1]))
+        Fail(out + ": the archive would lie inside the folder it packs; write it elsewhere");
     NFileSpec file = HostFile(out);
-    if (file.Exists() && !file.DeleteWithSegments())
-        Fail(out + ": cannot replace the existing file");
-    NBinder binder;
-    if (!binder.Create(file, Mount(), static_cast<int32_t>(application), segmentSize, tagValue))
-        Fail(out + ": cannot create");
-    int64_t count = 0;
-    try {
-        AddTree(binder, source, Mount(), count);
-    } catch (...) {
-        binder.Close();
-        file.DeleteWithSegments();
-        throw;
+    if (segment) {
+        // A segmented set is named after its file, so it is written in place: an earlier
+        // set goes first, and a failure removes what was written.
+        if (file.Exists() && !file.DeleteWithSegments())
+            Fail(out + ": cannot replace the existing file");
+        try {
+            Pack(file, source, static_cast<int32_t>(application), segmentSize, tagValue, arguments.fSeal, out);
+        } catch (...) {
+            file.DeleteWithSegments();
+            throw;
+        }
+        return 0;
     }
-    if (!binder.Close())
-        Fail(out + ": writing the directory failed");
-    if (arguments.fSeal)
-        NBinder::Seal(file);
+    NFileReplacement replacement(file);
+    Pack(replacement.Temporary(), source, static_cast<int32_t>(application), 0, tagValue, arguments.fSeal, out);
+    replacement.Commit();
     return 0;
 }
 
@@ -270,7 +309,7 @@ void ListFolder(const NBinderFolder& folder, const std::string& path)
 int List(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("list needs FILE");
+        UsageFail("list needs FILE");
     NBinder binder;
     OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
     const NBinderPlace& place = binder.Place();
@@ -297,7 +336,7 @@ void CopyOut(NStream& in, NStream& out)
 int Cat(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("cat needs FILE and ELEMENT");
+        UsageFail("cat needs FILE and ELEMENT");
     NBinder binder;
     OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
     NBinderRegistry::The().Register(&binder);
@@ -336,7 +375,7 @@ void ExtractFolder(NBinder& binder, const NBinderFolder& folder, const NFDirSpec
 int Extract(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("extract needs FILE and DEST");
+        UsageFail("extract needs FILE and DEST");
     NBinder binder;
     OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
     ExtractFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]));
@@ -346,7 +385,7 @@ int Extract(const Arguments& arguments)
 int Add(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 3)
-        Fail("add needs FILE, SRC and ELEMENT");
+        UsageFail("add needs FILE, SRC and ELEMENT");
     const std::string& path = arguments.fPositional[0];
     NFileSpec source = HostFile(arguments.fPositional[1]);
     if (!source.CanOpen(kStreamRead))
@@ -368,7 +407,7 @@ int Add(const Arguments& arguments)
 int Verify(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("verify needs FILE");
+        UsageFail("verify needs FILE");
     const std::string& path = arguments.fPositional[0];
     NFileSpec file = HostFile(path);
     if (!file.Exists())
@@ -396,7 +435,7 @@ int Verify(const Arguments& arguments)
 int Seal(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("seal needs FILE");
+        UsageFail("seal needs FILE");
     NFileSpec file = HostFile(arguments.fPositional[0]);
     if (!file.Exists())
         Fail(arguments.fPositional[0] + ": no such file");
@@ -407,17 +446,20 @@ int Seal(const Arguments& arguments)
 int Filter(const Arguments& arguments, bool compress)
 {
     if (arguments.fPositional.size() > 2)
-        Fail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
+        UsageFail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
     NStream in = arguments.fPositional.empty() || arguments.fPositional[0] == "-"
         ? NStream(std::make_unique<StdioStream>(stdin, kStreamRead))
         : HostFile(arguments.fPositional[0]).Open(kStreamRead, true);
     NStream out;
+    std::unique_ptr<NFileReplacement> replacement;
     if (arguments.fPositional.size() < 2 || arguments.fPositional[1] == "-") {
         out = NStream(std::make_unique<StdioStream>(stdout, kStreamWrite));
     } else {
-        NFileSpec target = HostFile(arguments.fPositional[1]);
-        target.Delete();
-        out = target.Open(kStreamWrite, true);
+        if (!arguments.fPositional.empty() && arguments.fPositional[0] != "-"
+            && Inside(arguments.fPositional[1], arguments.fPositional[0]))
+            Fail(arguments.fPositional[1] + ": the output is the input; write it elsewhere");
+        replacement = std::make_unique<NFileReplacement>(HostFile(arguments.fPositional[1]));
+        out = replacement->Temporary().Open(kStreamWrite, true);
     }
     if (compress) {
         NStream filter(std::make_unique<NStreamCompress>(out));
@@ -429,6 +471,8 @@ int Filter(const Arguments& arguments, bool compress)
         filter.Close();
     }
     out.Close();
+    if (replacement)
+        replacement->Commit();
     return 0;
 }
 
@@ -441,6 +485,10 @@ int main(int argc, char** argv)
         return argc < 2 ? kExitUsage : 0;
     }
     std::string command = argv[1];
+    if (argc >= 3 && std::strcmp(argv[2], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     try {
         if (command == "create")
             return Create(Parse(argc, argv, { "--app", "--tag", "--segment" }));
@@ -459,6 +507,9 @@ int main(int argc, char** argv)
         if (command == "compress" || command == "expand")
             return Filter(Parse(argc, argv, {}), command == "compress");
         std::fprintf(stderr, "xpb: unknown command %s\n%s", command.c_str(), kUsage);
+        return kExitUsage;
+    } catch (const UsageFailure& failure) {
+        std::fprintf(stderr, "xpb: %s\n%s", failure.fMessage.c_str(), kUsage);
         return kExitUsage;
     } catch (const Failure& failure) {
         std::fprintf(stderr, "xpb: %s\n", failure.fMessage.c_str());

@@ -3,6 +3,7 @@
 #include "framework/NStringTable.h"
 #include "platform/NHostDrives.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
 
@@ -49,8 +50,8 @@ int Compile(const char* sourcePath, const char* outPath)
         return kExitFailure;
     }
     try {
-        out.Delete();
-        NStream file = out.Open(kStreamWrite, true);
+        NFileReplacement replacement(out);
+        NStream file = replacement.Temporary().Open(kStreamWrite, true);
         file.WriteInt32(NStringTable::kMark);
         file.WriteInt32(NStringTable::kVersion);
         file.WriteInt32(static_cast<int32_t>(entries.size()));
@@ -63,8 +64,9 @@ int Compile(const char* sourcePath, const char* outPath)
             packed.Close();
         }
         file.Close();
+        replacement.Commit();
     } catch (const NFileException& failure) {
-        std::fprintf(stderr, "xst: %s\n", failure.what());
+        std::fprintf(stderr, "xst: cannot write %s: %s\n", outPath, failure.Reason().c_str());
         return kExitFailure;
     }
     return 0;
@@ -104,6 +106,11 @@ int Dump(const char* path)
 
 int main(int argc, char** argv)
 {
+    if ((argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "compile") == 0)
         return Compile(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0)
