@@ -341,7 +341,8 @@ bool NBinder::WriteDirectory()
         }
         fFile.Close();
         return true;
-    } catch (const NFileException&) {
+    } catch (const NFileException& error) {
+        fLastHostError = error.HostError();
         return false;
     }
 }
@@ -350,9 +351,12 @@ bool NBinder::Close()
 {
     if (!IsOpen())
         return true;
+    fLastHostError = 0;
     bool written = !fModified || WriteDirectory();
-    if (written && fJournal)
-        written = fJournal->Commit();
+    if (written && fJournal && !fJournal->Commit()) {
+        written = false;
+        fLastHostError = NHostFileSystem::LastError();
+    }
     bool undo = !written && fJournal && fJournal->IsBegun();
     Release();
     // The update could not be finished: the archive goes back to what it was before it.

@@ -79,6 +79,9 @@ public:
     /// file. False when writing them failed (the binder is closed all the same).
     bool Close();
 
+    /// The host's reason (an errno value) when the last Close failed, else 0.
+    int LastHostError() const { return fLastHostError; }
+
     bool IsOpen() const { return fRoot != nullptr; }
     int Mode() const { return fMode; }
     const NFDirSpec& Mount() const { return fMount; }
@@ -128,6 +131,7 @@ private:
     NFileSpec fSpec;
     NHostFile fLock;                          // held while open for update
     std::unique_ptr<NBinderJournal> fJournal; // while an update is under way
+    int fLastHostError = 0;
 
     NStream fFile;
     NFDirSpec fMount;

@@ -173,6 +173,12 @@ NFDirSpec HostDir(const std::string& linuxPath)
     return dir;
 }
 
+// The host's reason for the last failed file operation.
+std::string HostReason(int error)
+{
+    return error != 0 ? std::strerror(error) : "writing failed";
+}
+
 NFDirSpec Mount()
 {
     return NFDirSpec(NFDriveSpec(kMountRoot));
@@ -244,7 +250,7 @@ void Pack(const NFileSpec& file, const NFDirSpec& source, int32_t application, i
     int64_t count = 0;
     AddTree(binder, source, Mount(), count);
     if (!binder.Close())
-        Fail("cannot write " + out + ": writing the directory failed");
+        Fail("cannot write " + out + ": " + HostReason(binder.LastHostError()));
     if (seal)
         NBinder::Seal(file);
 }
@@ -286,9 +292,13 @@ int Create(const Arguments& arguments)
         }
         return 0;
     }
-    NFileReplacement replacement(file);
-    Pack(replacement.Temporary(), source, static_cast<int32_t>(application), 0, tagValue, arguments.fSeal, out);
-    replacement.Commit();
+    try {
+        NFileReplacement replacement(file);
+        Pack(replacement.Temporary(), source, static_cast<int32_t>(application), 0, tagValue, arguments.fSeal, out);
+        replacement.Commit();
+    } catch (const NFileException& error) {
+        Fail("cannot write " + out + ": " + error.Reason());
+    }
     return 0;
 }
 
@@ -398,9 +408,15 @@ int Add(const Arguments& arguments)
     int32_t size = 0;
     if (binder.Lookup(element, position, size))
         Fail(path + ": already holds " + arguments.fPositional[2]);
-    binder.Add(element, source, source.Open(kStreamRead).GetLength());
+    try {
+        binder.Add(element, source, source.Open(kStreamRead).GetLength());
+    } catch (const NFileException& error) {
+        // Closing puts the archive back as it was before the add.
+        static_cast<void>(binder.Close());
+        Fail("cannot add " + arguments.fPositional[1] + " to " + path + ": " + error.Reason());
+    }
     if (!binder.Close())
-        Fail(path + ": writing the directory failed");
+        Fail("cannot write " + path + ": " + HostReason(binder.LastHostError()) + "; the archive is as it was before");
     return 0;
 }
 

@@ -7,7 +7,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -144,6 +150,84 @@ TEST_F(XpbTest, FiltersRoundTripAndErrorsNameTheFile)
     EXPECT_NE(absent.fOutput.find("absent.xpb"), std::string::npos);
     EXPECT_EQ(Xpb("frobnicate").fStatus, 2);
     EXPECT_EQ(Xpb("--help").fStatus, 0);
+}
+
+// An add that fills the disk leaves the archive as it was, and says why it failed.
+TEST_F(XpbTest, AddOntoAFullDiskKeepsTheArchiveReadable)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root; NBinderJournalTest covers full disks by fault injection";
+    fs::path disk = fPrefix.MakeFolder("disk");
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=200k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        fs::path fPath;
+        ~Unmount() { umount2(fPath.c_str(), MNT_DETACH); }
+    } unmount { disk };
+    ASSERT_EQ(Xpb("create " + At("disk/a.xpb") + " --app 2 --tag ABCD " + At("src")).fStatus, 0);
+    std::string before = Xpb("list " + At("disk/a.xpb")).fOutput;
+    NTestPrefix::WriteFile(fPrefix.Root() / "big.bin", std::string(300000, 'b'));
+    ToolRun add = Xpb("add " + At("disk/a.xpb") + " " + At("big.bin") + " big.bin");
+    EXPECT_EQ(add.fStatus, 1);
+    EXPECT_NE(add.fOutput.find("No space left on device"), std::string::npos) << add.fOutput;
+    EXPECT_NE(add.fOutput.find((disk / "a.xpb").string()), std::string::npos) << add.fOutput;
+    ToolRun after = Xpb("list " + At("disk/a.xpb"));
+    EXPECT_EQ(after.fStatus, 0) << after.fOutput;
+    EXPECT_EQ(after.fOutput, before);
+    EXPECT_FALSE(fs::exists(disk / "a.xpb-journal"));
+}
+
+// kill -9 at moments spread over an add: the archive lists its old elements or the new set.
+TEST_F(XpbTest, KilledAddLeavesTheOldOrTheNewArchive)
+{
+    ASSERT_EQ(Xpb("create " + At("a.xpb") + " --app 2 --tag ABCD " + At("src")).fStatus, 0);
+    std::string archive = NTestPrefix::ReadFile(fPrefix.Root() / "a.xpb");
+    std::string before = Xpb("list " + At("a.xpb")).fOutput;
+    NTestPrefix::WriteFile(fPrefix.Root() / "big.bin", std::string(24 << 20, 'b'));
+    ASSERT_EQ(Xpb("add " + At("a.xpb") + " " + At("big.bin") + " big.bin").fStatus, 0);
+    std::string after = Xpb("list " + At("a.xpb")).fOutput;
+    std::string xpb = LUMORA_XPB;
+    std::string target = (fPrefix.Root() / "a.xpb").string();
+    std::string source = (fPrefix.Root() / "big.bin").string();
+    for (int round = 0; round < 20; ++round) {
+        NTestPrefix::WriteFile(fPrefix.Root() / "a.xpb", archive);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(xpb.c_str(), xpb.c_str(), "add", target.c_str(), source.c_str(), "big.bin", nullptr);
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(round * 1500));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ToolRun list = Xpb("list " + At("a.xpb"));
+        EXPECT_EQ(list.fStatus, 0) << "round " << round << ": " << list.fOutput;
+        EXPECT_TRUE(list.fOutput == before || list.fOutput == after) << "round " << round << ": " << list.fOutput;
+    }
+}
+
+// The tools' own files: an output inside the folder being packed is refused.
+TEST_F(XpbTest, CreateRefusesToPackItsOwnOutput)
+{
+    ToolRun self = Xpb("create " + At("src/self.xpb") + " --app 2 --tag ABCD " + At("src/"));
+    EXPECT_EQ(self.fStatus, 1);
+    EXPECT_NE(self.fOutput.find("inside the folder it packs"), std::string::npos) << self.fOutput;
+    EXPECT_FALSE(fs::exists(fPrefix.Root() / "src" / "self.xpb"));
+    EXPECT_EQ(Xpb("expand " + At("src/a.txt") + " " + At("src/a.txt")).fStatus, 1);
+    EXPECT_EQ(NTestPrefix::ReadFile(fPrefix.Root() / "src" / "a.txt"), "top");
+}
+
+TEST_F(XpbTest, HelpGoesToStandardOutputAndUsageErrorsExitTwo)
+{
+    for (const char* help : { "--help", "create --help", "extract --help" }) {
+        std::string output;
+        EXPECT_EQ(NRunCommand("(" + std::string(LUMORA_XPB) + " " + help + " 2>/dev/null)", output), 0) << help;
+        EXPECT_EQ(output.find("usage: xpb"), 0u) << help;
+    }
+    EXPECT_EQ(Xpb("create " + At("x.xpb")).fStatus, 2);
+    EXPECT_EQ(Xpb("list").fStatus, 2);
+    EXPECT_EQ(Xpb("list " + At("x.xpb") + " --bogus 1").fStatus, 2);
 }
 
 } // namespace
