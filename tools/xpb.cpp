@@ -2,6 +2,7 @@
 #include "storage/NBinder.h"
 #include "storage/NBinderRegistry.h"
 #include "storage/NCaseFold.h"
+#include "storage/NCrc32.h"
 #include "storage/NFIterator.h"
 #include "storage/NFileException.h"
 #include "storage/NFileReplacement.h"
@@ -337,10 +338,26 @@ NFileSpec ElementSpec(const std::string& element)
     return NFileSpec(Mount(), element);
 }
 
-void CopyOut(NStream& in, NStream& out)
+// Copies an element to out, checking that all of its bytes are there.
+void CopyElement(NStream& in, NStream& out, int64_t size, const std::string& archive, const std::string& element)
 {
-    NStream::Copy(in, out);
-    out.Flush();
+    std::vector<uint8_t> block(kBlockSize);
+    int64_t done = 0;
+    try {
+        while (done < size) {
+            int32_t count = in.Read(static_cast<int32_t>(std::min<int64_t>(kBlockSize, size - done)), block.data());
+            if (count <= 0)
+                break;
+            out.WriteFully(count, block.data());
+            done += count;
+        }
+    } catch (const NFileException& error) {
+        if (!error.IsEndOfData())
+            throw;
+    }
+    if (done < size)
+        Fail(archive + ": " + element + " is damaged: only " + std::to_string(done) + " of its " + std::to_string(size)
+             + " bytes are there");
 }
 
 int Cat(const Arguments& arguments)
@@ -357,38 +374,120 @@ int Cat(const Arguments& arguments)
         Fail(arguments.fPositional[0] + ": no element " + arguments.fPositional[1]);
     NStream in = element.Open(kStreamRead, true);
     NStream out(std::make_unique<StdioStream>(stdout, kStreamWrite));
-    CopyOut(in, out);
+    CopyElement(in, out, size, arguments.fPositional[0], arguments.fPositional[1]);
+    out.Flush();
     return 0;
 }
 
-void ExtractFolder(NBinder& binder, const NBinderFolder& folder, const NFDirSpec& target)
+// One file element on its way out: where it lies in the archive and where it goes.
+struct Outgoing {
+    int64_t fStart = 0;
+    int64_t fSize = 0;
+    NFileSpec fTarget;
+    std::string fName;     // its ":"-path in the archive, for messages
+    NStream fOut;
+    int64_t fWritten = 0;
+};
+
+void PlanFolder(const NBinder& binder, const NBinderFolder& folder, const NFDirSpec& target, const std::string& path,
+                std::vector<Outgoing>& plan)
 {
     if (!target.Create())
-        Fail(target.HostPath() + ": cannot create the folder");
+        Fail("cannot create the folder " + target.HostPath());
     for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
         std::string safe = SafeHostName(element->fName);
         if (element->IsFile()) {
-            NFileSpec to(target, safe, false);
-            to.Delete();
-            // Read by place, not by name: an archive name need not be a valid file name.
-            NStream in(std::make_unique<NStreamBinder>(binder, binder.Place().fStart + element->fOffset,
-                                                       element->fSize, to));
-            NStream out = to.Open(kStreamWrite, true);
-            NStream::Copy(in, out);
-            out.Close();
+            Outgoing out;
+            out.fStart = binder.Place().fStart + element->fOffset;
+            out.fSize = element->fSize;
+            out.fTarget = NFileSpec(target, safe, false);
+            out.fName = path + element->fName;
+            plan.push_back(std::move(out));
         } else if (element->fFolder) {
-            ExtractFolder(binder, *element->fFolder, target.SubDir(safe + ":"));
+            PlanFolder(binder, *element->fFolder, target.SubDir(safe + ":"), path + element->fName + ":", plan);
         }
     }
 }
 
+// Extracts every element in one pass over the archive, in the order the bytes lie, and sums
+// the sealed range on the way: a cut-off element or a wrong checksum fails the command.
 int Extract(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
         UsageFail("extract needs FILE and DEST");
+    const std::string& path = arguments.fPositional[0];
     NBinder binder;
-    OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
-    ExtractFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]));
+    OpenForReading(binder, path, IndexOption(arguments));
+    std::vector<Outgoing> plan;
+    PlanFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]), "", plan);
+    std::stable_sort(plan.begin(), plan.end(), [](const Outgoing& a, const Outgoing& b) { return a.fStart < b.fStart; });
+
+    const NBinderPlace& place = binder.Place();
+    int64_t covered = place.fStart + place.fHeader.fSize;
+    int64_t position = plan.empty() ? covered : std::min(covered, plan.front().fStart);
+    NStream& file = binder.FileStream();
+    NCrc32 crc;
+    std::vector<uint8_t> block(kBlockSize);
+    size_t next = 0;                 // the first element not yet begun
+    std::vector<Outgoing*> active;   // begun, not yet complete
+    bool cut = false;
+    file.Seek(position);
+    while (position < place.fEnd && !cut) {
+        for (; next < plan.size() && plan[next].fStart <= position; ++next) {
+            plan[next].fTarget.Delete();
+            plan[next].fOut = plan[next].fTarget.Open(kStreamWrite, true);
+            active.push_back(&plan[next]);
+        }
+        int64_t stop = place.fEnd;
+        if (next < plan.size())
+            stop = std::min(stop, plan[next].fStart);
+        int32_t wanted = static_cast<int32_t>(std::min<int64_t>(kBlockSize, stop - position));
+        int32_t count = 0;
+        try {
+            count = file.Read(wanted, block.data());
+        } catch (const NFileException& error) {
+            if (!error.IsEndOfData())
+                throw;
+        }
+        if (count <= 0) {
+            cut = true;
+            break;
+        }
+        int64_t from = std::max(position, covered);
+        if (position + count > from)
+            crc.Update(block.data() + (from - position), static_cast<size_t>(position + count - from));
+        for (Outgoing* out : active) {
+            int64_t begin = std::max(position, out->fStart + out->fWritten);
+            int64_t end = std::min(position + count, out->fStart + out->fSize);
+            if (end > begin) {
+                out->fOut.WriteFully(static_cast<int32_t>(end - begin), block.data() + (begin - position));
+                out->fWritten += end - begin;
+            }
+        }
+        std::erase_if(active, [](Outgoing* out) {
+            if (out->fWritten < out->fSize)
+                return false;
+            out->fOut.Close();
+            return true;
+        });
+        position += count;
+    }
+    // Elements the pass never reached (beyond a cut) are begun so that they are reported.
+    for (; next < plan.size(); ++next)
+        active.push_back(&plan[next]);
+    for (Outgoing* out : active) {
+        if (out->fWritten < out->fSize) {
+            out->fOut.Reset();
+            Fail(path + ": " + out->fName + " is damaged: only " + std::to_string(out->fWritten) + " of its "
+                 + std::to_string(out->fSize) + " bytes are there");
+        }
+        out->fOut.Close();
+    }
+    if (cut)
+        Fail(path + ": damaged: the archive ends " + std::to_string(place.fEnd - position) + " bytes early");
+    auto stored = static_cast<uint32_t>(place.fHeader.fChecksum);
+    if (stored != 0 && crc.Value() != stored)
+        Fail(path + ": damaged: the checksum is " + Hex(crc.Value()) + ", the archive was sealed with " + Hex(stored));
     return 0;
 }
 
@@ -459,6 +558,11 @@ int Seal(const Arguments& arguments)
     return 0;
 }
 
+std::string InputName(const Arguments& arguments)
+{
+    return arguments.fPositional.empty() || arguments.fPositional[0] == "-" ? "standard input" : arguments.fPositional[0];
+}
+
 int Filter(const Arguments& arguments, bool compress)
 {
     if (arguments.fPositional.size() > 2)
@@ -482,9 +586,23 @@ int Filter(const Arguments& arguments, bool compress)
         NStream::Copy(in, filter);
         filter.Close();
     } else {
-        NStream filter(std::make_unique<NStreamExpand>(in));
+        auto expand = std::make_unique<NStreamExpand>(in);
+        NStreamExpand& expander = *expand;
+        NStream filter(std::move(expand));
         NStream::Copy(filter, out);
+        if (!expander.ReachedEnd())
+            Fail(InputName(arguments) + ": not compressed data, or cut off: no end marker");
         filter.Close();
+        char extra = 0;
+        bool more = false;
+        try {
+            more = in.Read(1, &extra) > 0;
+        } catch (const NFileException& error) {
+            if (!error.IsEndOfData())
+                throw;
+        }
+        if (more)
+            Fail(InputName(arguments) + ": damaged: data follows the end marker");
     }
     out.Close();
     if (replacement)

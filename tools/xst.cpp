@@ -82,20 +82,38 @@ int Dump(const char* path)
     std::vector<XstText::Entry> entries;
     try {
         NStream file = spec.Open(kStreamRead, true);
-        file.ReadInt32();
-        file.ReadInt32();
+        int32_t mark = file.ReadInt32();
+        int32_t version = file.ReadInt32();
         int32_t count = file.ReadInt32();
-        NStream expanded(std::make_unique<NStreamExpand>(file));
+        if (mark != NStringTable::kMark || version != NStringTable::kVersion || count < 0) {
+            std::fprintf(stderr, "xst: %s: not a string table\n", path);
+            return kExitFailure;
+        }
+        auto expand = std::make_unique<NStreamExpand>(file);
+        NStreamExpand& expander = *expand;
+        NStream expanded(std::move(expand));
         for (int32_t i = 0; i < count; ++i) {
             int32_t id = expanded.ReadInt32();
             entries.emplace_back(id, expanded.ReadString());
         }
-    } catch (const NFileException& failure) {
-        if (!failure.IsEndOfData()) {
-            std::fprintf(stderr, "xst: %s\n", failure.what());
+        // The table's texts end exactly at the end marker.
+        char extra = 0;
+        bool more = false;
+        try {
+            more = expander.Read(1, &extra) > 0;
+        } catch (const NFileException&) {
+        }
+        if (more || !expander.ReachedEnd()) {
+            std::fprintf(stderr, "xst: %s: damaged: data after the %d entries it announces\n", path, count);
             return kExitFailure;
         }
-        std::fprintf(stderr, "xst: %s ends after %zu entries\n", path, entries.size());
+    } catch (const NFileException& failure) {
+        if (!failure.IsEndOfData()) {
+            std::fprintf(stderr, "xst: cannot read %s: %s\n", path, failure.Reason().c_str());
+            return kExitFailure;
+        }
+        std::fprintf(stderr, "xst: %s: damaged: it ends after %zu entries\n", path, entries.size());
+        return kExitFailure;
     }
     std::string text = XstText::Format(entries);
     std::fwrite(text.data(), 1, text.size(), stdout);

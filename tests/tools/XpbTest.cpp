@@ -230,4 +230,55 @@ TEST_F(XpbTest, HelpGoesToStandardOutputAndUsageErrorsExitTwo)
     EXPECT_EQ(Xpb("list " + At("x.xpb") + " --bogus 1").fStatus, 2);
 }
 
+// Damage is named, never passed on as good data.
+TEST_F(XpbTest, ExtractAndCatReportCutElementsAndWrongChecksums)
+{
+    NTestPrefix::WriteFile(fPrefix.Root() / "src" / "Assets" / "Photo" / "0001.jpg", std::string(600, 'p'));
+    ASSERT_EQ(Xpb("create " + At("set.Qip") + " --app 2 --tag SEGM --segment 300 --seal " + At("src")).fStatus, 0);
+    ASSERT_EQ(Xpb("extract " + At("set.Qip") + " " + At("whole")).fStatus, 0);
+    fs::path third = fPrefix.Root() / "set3_";
+    for (const fs::directory_entry& entry : fs::directory_iterator(fPrefix.Root())) {
+        if (entry.path().filename().string().starts_with("set3_"))
+            third = entry.path();
+    }
+    ASSERT_TRUE(fs::exists(third));
+    fs::resize_file(third, 200);
+    ToolRun cut = Xpb("extract " + At("set.Qip") + " " + At("cut"));
+    EXPECT_EQ(cut.fStatus, 1);
+    EXPECT_NE(cut.fOutput.find("assets:photo:0001.jpg is damaged: only "), std::string::npos) << cut.fOutput;
+    ToolRun cat = Xpb("cat " + At("set.Qip") + " assets:photo:0001.jpg");
+    EXPECT_EQ(cat.fStatus, 1);
+    EXPECT_NE(cat.fOutput.find("is damaged"), std::string::npos);
+
+    ASSERT_EQ(Xpb("create " + At("sealed.xpb") + " --app 2 --tag ABCD --seal " + At("src")).fStatus, 0);
+    std::string bytes = NTestPrefix::ReadFile(fPrefix.Root() / "sealed.xpb");
+    bytes[30] = static_cast<char>(bytes[30] ^ 0x20);
+    NTestPrefix::WriteFile(fPrefix.Root() / "sealed.xpb", bytes);
+    ToolRun flipped = Xpb("extract " + At("sealed.xpb") + " " + At("flipped"));
+    EXPECT_EQ(flipped.fStatus, 1);
+    EXPECT_NE(flipped.fOutput.find("damaged: the checksum is 0x"), std::string::npos) << flipped.fOutput;
+}
+
+TEST_F(XpbTest, ExpandRefusesCutOrRandomInput)
+{
+    std::string text(5000, 'x');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>('a' + (i * i) % 23);
+    std::string packed = Xpb("compress", text).fOutput;
+    ASSERT_EQ(Xpb("expand", packed).fOutput, text);
+    ToolRun cut = Xpb("expand", packed.substr(0, packed.size() / 2));
+    EXPECT_EQ(cut.fStatus, 1);
+    EXPECT_NE(cut.fOutput.find("no end marker"), std::string::npos);
+    std::string random(3000, '\0');
+    uint32_t seed = 7;
+    for (char& c : random) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    EXPECT_EQ(Xpb("expand", random).fStatus, 1);
+    NTestPrefix::WriteFile(fPrefix.Root() / "cut.bin", packed.substr(0, 40));
+    EXPECT_EQ(Xpb("expand " + At("cut.bin") + " " + At("out.txt")).fStatus, 1);
+    EXPECT_FALSE(fs::exists(fPrefix.Root() / "out.txt")) << "no half-expanded output";
+}
+
 } // namespace
