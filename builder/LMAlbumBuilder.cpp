@@ -235,11 +235,17 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
     fWorkSpec = fOutputSpec;
     if (fReplacing)
         fWorkSpec.SetName(NHostFileSystem::SiblingTempName(fOutputSpec.Name()));
+    // The first file of a set carries the base name cut to what segment names allow, and
+    // the set is reopened, counted and sealed under that name.
+    if (limit > 0)
+        fWorkSpec.SetName(NStreamSegmented::SegmentName(fOutputSpec, 0, 1));
     try {
-        if (fReplacing)
+        if (fReplacing) {
             fWorkSpec.Delete();
-        else
+        } else {
             fOutputSpec.DeleteWithSegments();
+            fWorkSpec.DeleteWithSegments();
+        }
         if (!fHasTheme) {
             if (!fAlbum.Create(fWorkSpec, mount, extra | kNoThemeApplication, limit, kAlbumTag))
                 throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName());
@@ -430,9 +436,9 @@ int32_t LMAlbumBuilder::NumSegments()
     if (fSegmentCount != 0)
         return fSegmentCount;
     Finish(false);
-    if (!fOutputSpec.Exists())
+    if (!fWorkSpec.Exists())
         return 0;
-    NStream file = fOutputSpec.Open(kStreamRead);
+    NStream file = fWorkSpec.Open(kStreamRead);
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
     fSegmentCount = header && header->fCount > 0 ? header->fCount : 1;
     return fSegmentCount;

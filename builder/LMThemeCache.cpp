@@ -15,6 +15,7 @@
 #include "platform/NHostDrives.h"
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 
 namespace {
 
@@ -210,8 +211,23 @@ void LMThemeCache::Save()
         return;
     if (fLoaded && !fFile.Exists())
         return;
-    fFile.Delete();
-    NStream out = fFile.Open(kStreamWrite, true);
+    // A cache that cannot be written (its folder is gone, the disk is full) is only a cache:
+    // the queries answer from the archives all the same, and the file stays as it was.
+    try {
+        NFileReplacement replacement(fFile);
+        NStream out = replacement.Temporary().Open(kStreamWrite, true);
+        Write(out);
+        out.Close();
+        replacement.Commit();
+    } catch (const NFileException&) {
+        return;
+    }
+    fDirty = false;
+    fLoaded = true;
+}
+
+void LMThemeCache::Write(NStream& out) const
+{
     LMChunkWriter writer(out);
     writer.BeginFile(kType, kVersion);
     writer.WriteStringChunk(kTagLANG, fLanguage);
@@ -228,9 +244,6 @@ void LMThemeCache::Save()
         writer.EndFile();
     }
     writer.EndFile();
-    out.Close();
-    fDirty = false;
-    fLoaded = true;
 }
 
 bool LMThemeCache::InCacheFolder(const char* themePath, NFileSpec& theme) const

@@ -410,3 +410,34 @@ TEST_F(LMAlbumBuilderTest, ExistingAlbumIsReplacedOnlyWhenTheNewOneIsFinished)
 }
 
 } // namespace
+
+namespace {
+
+// A base name longer than segment names allow: the set's first file carries the cut name,
+// the album is made, counted, sealed and read back under it.
+TEST_F(LMAlbumBuilderTest, SegmentedAlbumWithALongNameWorks)
+{
+    std::string longBase(120, 'L');
+    int32_t album = CreateNoTheme(Out(longBase + ".Qip"), 0, 1000);
+    ASSERT_GT(album, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(album, Host(Photo("a.jpg", 3000)).c_str(), "a", "", "", kDate), 1);
+    int32_t count = fQip.QLA_GetNumSegments(album);
+    EXPECT_GT(count, 3);
+    char name[260];
+    fQip.QLA_GetSegmentName(album, 0, name, sizeof name);
+    EXPECT_EQ(std::string(name), std::string(32, 'L') + ".Qip");
+    fQip.QLA_CloseAlbum(album);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Out().parent_path()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, static_cast<size_t>(count));
+    AlbumReader reader(Out(std::string(name)));
+    EXPECT_EQ(reader.Read("photo:0000.jpg"), NTestPrefix::ReadFile(fPrefix.Root() / "photos" / "a.jpg"));
+    NFileSpec spec;
+    ASSERT_TRUE(NFileSpec::FromHostPath(Host(Out(std::string(name))), spec));
+    uint32_t checksum = 0;
+    EXPECT_TRUE(NBinder().Verify(spec, 0, &checksum));
+    EXPECT_EQ(static_cast<uint32_t>(reader.Binder().Place().fHeader.fChecksum), checksum);
+}
+
+} // namespace

@@ -335,3 +335,18 @@ TEST_F(NBinderTest, BinderOpensOverAStreamInMemory)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NBinderTest, VerifyOfAFileThatCannotBeOpenedIsFalse)
+{
+    MakeBinder("sealed.xpb", { { "a.txt", "aaaa" } });
+    NBinder::Seal(File("sealed.xpb"));
+    NBinder binder;
+    EXPECT_TRUE(binder.Verify(File("sealed.xpb")));
+    EXPECT_FALSE(binder.Verify(File("missing.xpb")));
+    fs::create_directories(OnC("folder.xpb"));
+    EXPECT_FALSE(binder.Verify(File("folder.xpb")));
+}
+
+} // namespace
