@@ -3,6 +3,7 @@
 
 #include "storage/NFileException.h"
 #include "storage/NFileReplacement.h"
+#include "tools/ToolPaths.h"
 #include "platform/NHostDrives.h"
 
 #include <cstdio>
@@ -35,7 +36,7 @@ std::vector<uint8_t> ToolReadFile(const std::string& linuxPath)
         bytes.resize(size_t(length));
         stream.ReadFully(int32_t(length), bytes.data());
     } catch (const NFileException& error) {
-        ToolFail(linuxPath + ": cannot read (" + error.what() + ")");
+        ToolFail("cannot read " + linuxPath + ": " + error.Reason());
     }
     return bytes;
 }
@@ -100,7 +101,7 @@ int ToolMain(const char* tool, const char* usage, int argc, char** argv, std::in
     } catch (const ToolFailure& failure) {
         std::fprintf(stderr, "%s: %s\n", tool, failure.fMessage.c_str());
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "%s: %s\n", tool, error.what());
+        std::fprintf(stderr, "%s: %s\n", tool, ToolFileError(error).c_str());
     }
     return kToolExitFailure;
 }

@@ -199,7 +199,7 @@ std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
         job->fTarget.MakeUnique();
         job->fOut = std::make_unique<NStream>(job->fTarget.Open(kStreamWrite));
     } catch (const NFileException& error) {
-        job->fFailed.fReason = error.what();
+        job->fFailed.fReason = error.Reason();
         job->fIn.reset();
         return job;
     }
@@ -208,7 +208,7 @@ std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
             return NPhotoPreparer().Prepare(*in, *out);
         } catch (const NFileException& error) {
             NPreparedPhoto failed;
-            failed.fReason = error.what();
+            failed.fReason = error.Reason();
             return failed;
         }
     });
@@ -225,7 +225,7 @@ NPreparedPhoto FinishPreparing(PreparedJob& job)
             job.fOut->Close();
         } catch (const NFileException& error) {
             result.fOk = false;
-            result.fReason = error.what();
+            result.fReason = error.Reason();
         }
         job.fOut.reset();
     }
@@ -620,7 +620,7 @@ int Info(const std::string& albumPath, bool json)
     try {
         album.Open(spec, mount, kBinderRead);
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "qipalbum: %s\n", error.what());
+        std::fprintf(stderr, "qipalbum: cannot read %s: %s\n", albumPath.c_str(), error.Reason().c_str());
         return kExitFailure;
     }
     if (!album.IsOpen()) {

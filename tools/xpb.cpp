@@ -10,6 +10,7 @@
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamExpand.h"
 #include "storage/NStreamSegmented.h"
+#include "tools/ToolPaths.h"
 #include "tools/XpbNames.h"
 #include "platform/NHostDrives.h"
 
@@ -648,7 +649,7 @@ int main(int argc, char** argv)
     } catch (const Failure& failure) {
         std::fprintf(stderr, "xpb: %s\n", failure.fMessage.c_str());
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "xpb: %s\n", error.what());
+        std::fprintf(stderr, "xpb: %s\n", ToolFileError(error).c_str());
     }
     return kExitFailure;
 }
