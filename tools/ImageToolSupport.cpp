@@ -17,7 +17,11 @@ void ToolFail(const std::string& message)
 NFileSpec ToolHostFile(const std::string& linuxPath)
 {
     NFileSpec spec;
-    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        ToolFail(problem);
+    if (!NFileSpec::FromHostPath(host, spec))
         ToolFail(linuxPath + ": not a path the drive table can reach");
     return spec;
 }

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "storage/NFileException.h"
+#include "platform/NHostCodePage.h"
 #include "platform/NHostDrives.h"
+#include "platform/NHostSearch.h"
 
 #include <cctype>
 #include <string>
@@ -22,7 +24,38 @@ inline std::string ToolLinuxName(const std::string& name)
             host[i] = '\\';
     }
     std::string linux;
-    return NHostDrives::The().ToLinux(host, linux) ? linux : name;
+    return NHostDrives::The().ToLinux(host, linux) ? linux : NHostCodePage::AnsiToUtf8(name);
+}
+
+/// The host form of a Linux path from the command line. On failure `problem` says why,
+/// naming the path: it lies on no drive, or a name in it has a character outside
+/// Windows-1252 (which is named).
+inline bool ToolHostPath(const std::string& linuxPath, std::string& host, std::string& problem)
+{
+    std::string unconvertible;
+    host = NHostDrives::The().ToHost(linuxPath, &unconvertible);
+    if (!host.empty())
+        return true;
+    if (!unconvertible.empty()) {
+        std::string bad;
+        std::string ignored;
+        NHostDrives::HostName(unconvertible, ignored, &bad);
+        problem = linuxPath + ": the name \"" + unconvertible + "\" has a character outside Windows-1252 (\"" + bad
+            + "\"), which the programs cannot name";
+    } else {
+        problem = linuxPath + ": not a path the drive table can reach";
+    }
+    return false;
+}
+
+/// One line per file a folder walk left out because of its name, each after "tool: ".
+inline std::string ToolSkippedNames(const std::string& tool)
+{
+    std::string lines;
+    for (const NHostSkippedName& skipped : NHostSearch::TakeSkippedNames())
+        lines += tool + ": skipped " + skipped.fLinuxPath + ": its name has a character outside Windows-1252 (\""
+            + skipped.fCharacter + "\")\n";
+    return lines;
 }
 
 /// "PATH: reason" for a file exception, with the Linux path.

@@ -10,6 +10,7 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 #include "storage/NStream.h"
+#include "tools/ToolPaths.h"
 
 #include <cerrno>
 #include <chrono>
@@ -372,6 +373,40 @@ int Make(int argc, char** argv)
 
     // Everything is checked before the library is called, so that a failure names its cause
     // and an album already at the output stays as it is.
+    {
+        std::vector<std::string> paths = photos;
+        paths.push_back(out);
+        if (theme != kNoTheme)
+            paths.push_back(themeArgument);
+        for (const Save& save : saves) {
+            if (save.fKind == Save::kFile)
+                paths.push_back(save.fLinuxPath);
+        }
+        for (const std::string& path : paths) {
+            std::string host;
+            std::string problem;
+            if (!ToolHostPath(path, host, problem)) {
+                std::fprintf(stderr, "qipalbum: %s\n", problem.c_str());
+                return kExitFailure;
+            }
+        }
+    }
+    // Album texts are Windows-1252, as the player reads them.
+    for (std::string* text : { &caption, &keep }) {
+        std::string bad;
+        if (!NHostCodePage::Utf8ToAnsi(*text, *text, &bad)) {
+            std::fprintf(stderr, "qipalbum: \"%s\" has a character outside Windows-1252 (\"%s\")\n", text->c_str(), bad.c_str());
+            return kExitFailure;
+        }
+    }
+    for (Save& save : saves) {
+        std::string bad;
+        if (save.fKind == Save::kString && !NHostCodePage::Utf8ToAnsi(save.fText, save.fText, &bad)) {
+            std::fprintf(stderr, "qipalbum: \"%s\" has a character outside Windows-1252 (\"%s\")\n", save.fText.c_str(),
+                         bad.c_str());
+            return kExitFailure;
+        }
+    }
     std::vector<std::string> inputs = photos;
     if (theme != kNoTheme)
         inputs.push_back(themeArgument);

@@ -12,6 +12,7 @@
 #include "storage/NStreamSegmented.h"
 #include "tools/ToolPaths.h"
 #include "tools/XpbNames.h"
+#include "platform/NHostCodePage.h"
 #include "platform/NHostDrives.h"
 
 #include <algorithm>
@@ -162,7 +163,11 @@ int IndexOption(const Arguments& arguments)
 NFileSpec HostFile(const std::string& linuxPath)
 {
     NFileSpec spec;
-    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        Fail(problem);
+    if (!NFileSpec::FromHostPath(host, spec))
         Fail(linuxPath + ": not a path the drive table can reach");
     return spec;
 }
@@ -170,9 +175,28 @@ NFileSpec HostFile(const std::string& linuxPath)
 NFDirSpec HostDir(const std::string& linuxPath)
 {
     NFDirSpec dir;
-    if (!NFDirSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), dir))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        Fail(problem);
+    if (!NFDirSpec::FromHostPath(host, dir))
         Fail(linuxPath + ": not a path the drive table can reach");
     return dir;
+}
+
+// Element names are Windows-1252 inside, UTF-8 on the command line and the terminal.
+std::string Shown(const std::string& name)
+{
+    return NHostCodePage::AnsiToUtf8(name);
+}
+
+std::string ElementArgument(const std::string& text)
+{
+    std::string name;
+    std::string bad;
+    if (!NHostCodePage::Utf8ToAnsi(text, name, &bad))
+        Fail(text + ": no element can be named with \"" + bad + "\", a character outside Windows-1252");
+    return name;
 }
 
 // The host's reason for the last failed file operation.
@@ -251,6 +275,7 @@ void Pack(const NFileSpec& file, const NFDirSpec& source, int32_t application, i
         Fail("cannot create " + out);
     int64_t count = 0;
     AddTree(binder, source, Mount(), count);
+    std::fputs(ToolSkippedNames("xpb").c_str(), stderr);
     if (!binder.Close())
         Fail("cannot write " + out + ": " + HostReason(binder.LastHostError()));
     if (seal)
@@ -308,10 +333,11 @@ void ListFolder(const NBinderFolder& folder, const std::string& path)
 {
     for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
         if (element->IsFile()) {
-            std::printf("F\t%d\t%d\t%s%s\n", element->fSize, element->fOffset, path.c_str(), element->fName.c_str());
+            std::printf("F\t%d\t%d\t%s%s\n", element->fSize, element->fOffset, Shown(path).c_str(),
+                        Shown(element->fName).c_str());
         } else {
             std::string inner = path + element->fName + ":";
-            std::printf("D\t%s\n", inner.c_str());
+            std::printf("D\t%s\n", Shown(inner).c_str());
             if (element->fFolder)
                 ListFolder(*element->fFolder, inner);
         }
@@ -336,7 +362,7 @@ int List(const Arguments& arguments)
 
 NFileSpec ElementSpec(const std::string& element)
 {
-    return NFileSpec(Mount(), element);
+    return NFileSpec(Mount(), ElementArgument(element));
 }
 
 // Copies an element to out, checking that all of its bytes are there.
@@ -479,7 +505,7 @@ int Extract(const Arguments& arguments)
     for (Outgoing* out : active) {
         if (out->fWritten < out->fSize) {
             out->fOut.Reset();
-            Fail(path + ": " + out->fName + " is damaged: only " + std::to_string(out->fWritten) + " of its "
+            Fail(path + ": " + Shown(out->fName) + " is damaged: only " + std::to_string(out->fWritten) + " of its "
                  + std::to_string(out->fSize) + " bytes are there");
         }
         out->fOut.Close();

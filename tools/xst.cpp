@@ -6,6 +6,7 @@
 #include "storage/NFileReplacement.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
+#include "tools/ToolPaths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,7 +28,13 @@ const char kUsage[] =
 
 bool SpecOf(const char* linuxPath, NFileSpec& spec)
 {
-    return NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec);
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem)) {
+        std::fprintf(stderr, "xst: %s\n", problem.c_str());
+        return false;
+    }
+    return NFileSpec::FromHostPath(host, spec);
 }
 
 int Compile(const char* sourcePath, const char* outPath)
