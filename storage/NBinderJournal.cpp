@@ -73,8 +73,9 @@ uint32_t Crc(const std::vector<uint8_t>& bytes, size_t length)
     return crc.Value();
 }
 
-// The journal's contents when complete and intact.
-bool Parse(const std::vector<uint8_t>& bytes, int64_t& length, std::vector<NBinderJournal::Range>& ranges)
+} // namespace
+
+bool NBinderJournal::Parse(const std::vector<uint8_t>& bytes, int64_t& length, std::vector<Range>& ranges)
 {
     if (bytes.size() < kFixedPart + kCrcSize)
         return false;
@@ -100,6 +101,8 @@ bool Parse(const std::vector<uint8_t>& bytes, int64_t& length, std::vector<NBind
     }
     return at == body && length >= 0;
 }
+
+namespace {
 
 bool ReadAll(NHostFile& file, std::vector<uint8_t>& bytes)
 {
@@ -202,7 +205,7 @@ bool NBinderJournal::Recover(const std::string& archiveHostPath, bool lockHeld)
     if (!ReadAll(journal, bytes))
         return false;
     journal.Close();
-    if (Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges))
+    if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges))
         return false;
     return NHostFileSystem::DeleteFile(path);
 }

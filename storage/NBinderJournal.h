@@ -39,6 +39,9 @@ public:
     /// archive could not be repaired, or another process is updating it right now.
     [[nodiscard]] static bool Recover(const std::string& archiveHostPath, bool lockHeld);
 
+    /// Reads a journal's bytes; false when they are not a complete, intact journal.
+    static bool Parse(const std::vector<uint8_t>& bytes, int64_t& archiveLength, std::vector<Range>& ranges);
+
 private:
     std::string fArchive;
     std::string fPath;
