@@ -19,21 +19,6 @@
 
 namespace {
 
-enum : int32_t {
-    kTypePhotoInfo = 0x504E464F,   // "PNFO"
-    kTypeAlbumInfo = 0x4C42554D,   // "LBUM"
-    kTagFNAM = 0x464E414D,
-    kTagTITL = 0x5449544C,
-    kTagJPEG = 0x4A504547,
-    kTagAUXI = 0x41555849,
-    kTagCAPT = 0x43415054,
-    kTagDATE = 0x44415445,
-    kTagSPEC = 0x53504543,
-    kTagNUMP = 0x4E554D50,
-    kTagOPTI = 0x4F505449,
-    kTagOSpc = 0x4F537063,
-    kTagTSpc = 0x54537063,
-};
 constexpr uint32_t kInfoVersion = 3;
 
 // Segment size codes of album creation.
@@ -267,7 +252,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
                 throw;
             }
             NBinderRegistry::The().Unregister(&theme);
-            theme.Close();
+            static_cast<void>(theme.Close());
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         }

@@ -210,7 +210,7 @@ NBinder::NBinder() = default;
 
 NBinder::~NBinder()
 {
-    Close();
+    static_cast<void>(Close());
     if (NBinderRegistry::Alive())
         NBinderRegistry::The().Unregister(this);
 }

@@ -68,16 +68,16 @@ public:
     virtual ~NBinder();
 
     /// A new, empty binder at spec (false when a readable file is already there).
-    bool Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
+    [[nodiscard]] bool Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
                 int32_t tag = NBinderHeader::kNoTag);
     /// Opens binder `index` of the file for reading or update; returns the application
     /// number, or -1 when refused. A damaged directory throws NFileException.
-    int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index = 0);
+    [[nodiscard]] int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index = 0);
     /// Opens over a stream already open for reading (an archive in memory, for instance).
-    int32_t OpenStream(NStream stream, const NFDirSpec& mount, int index = 0);
+    [[nodiscard]] int32_t OpenStream(NStream stream, const NFDirSpec& mount, int index = 0);
     /// Writes the directory and trailer when modified, then frees the tree and closes the
     /// file. False when writing them failed (the binder is closed all the same).
-    bool Close();
+    [[nodiscard]] bool Close();
 
     /// The host's reason (an errno value) when the last Close failed, else 0.
     int LastHostError() const { return fLastHostError; }
@@ -100,7 +100,7 @@ public:
 
     /// True unless the stored checksum of binder `index` of the file disagrees with its
     /// contents. The computed checksum is stored in `checksum` when asked for.
-    bool Verify(const NFileSpec& spec, int index = 0, uint32_t* checksum = nullptr) const;
+    [[nodiscard]] bool Verify(const NFileSpec& spec, int index = 0, uint32_t* checksum = nullptr) const;
     /// Stores the checksum of binder `index` of the file in its header.
     static void Seal(const NFileSpec& spec, int index = 0);
 

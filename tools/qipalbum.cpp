@@ -1,6 +1,7 @@
 // qipalbum: makes albums through the builder library, shows what they hold, asks about themes
 // and starts the viewer. Paths on the command line are Linux paths.
 #include "builder/include/qipbuild.h"
+#include "builder/LMChunkWriter.h"
 #include "imaging/NPhotoPreparer.h"
 #include "platform/NHostCodePage.h"
 #include "platform/NHostConsole.h"
@@ -96,10 +97,8 @@ int Refuse(const std::string& what, const std::string& path, const std::string& 
 // Tags the library writes into the album info itself.
 bool IsLibraryTag(int32_t tag)
 {
-    static const char* const kOwn[] = { "NUMP", "OPTI", "DATE", "OSpc", "TSpc" };
-    for (const char* own : kOwn) {
-        int32_t value = 0;
-        if (ParseTag(own, value) && value == tag)
+    for (int32_t own : kAlbumInfoLibraryTags) {
+        if (own == tag)
             return true;
     }
     return false;
@@ -653,7 +652,7 @@ int Info(const std::string& albumPath, bool json)
     NFDirSpec mount(NFDriveSpec(kMountRoot), "");
     NBinder album;
     try {
-        album.Open(spec, mount, kBinderRead);
+        static_cast<void>(album.Open(spec, mount, kBinderRead));
     } catch (const NFileException& error) {
         std::fprintf(stderr, "qipalbum: cannot read %s: %s\n", albumPath.c_str(), error.Reason().c_str());
         return kExitFailure;
@@ -680,7 +679,7 @@ int Info(const std::string& albumPath, bool json)
         }
     }
     NBinderRegistry::The().Unregister(&album);
-    album.Close();
+    static_cast<void>(album.Close());
 
     if (json) {
         std::printf("{\"album\": [");

@@ -98,7 +98,7 @@ TEST_F(NBinderTest, ElementsReadBackThroughFileSpecificationsWithoutRegardToCase
         EXPECT_EQ(error.Code(), kFileElementWrite);
     }
     // Closing the binder drops the streams it served.
-    binder.Close();
+    EXPECT_TRUE(binder.Close());
     try {
         element.Seek(0);
         FAIL();
@@ -229,7 +229,7 @@ TEST_F(NBinderTest, DamagedDirectoriesFailCleanly)
     huge += std::string { char(start >> 24), char(start >> 16), char(start >> 8), char(start) };
     NTestPrefix::WriteFile(OnC("huge.xpb"), huge);
     NBinder binder;
-    EXPECT_THROW(binder.Open(File("huge.xpb"), fMount, kBinderRead), NFileException);
+    EXPECT_THROW(static_cast<void>(binder.Open(File("huge.xpb"), fMount, kBinderRead)), NFileException);
     EXPECT_FALSE(binder.IsOpen());
     EXPECT_EQ(binder.Open(File("good.xpb"), fMount, kBinderRead), 2);
 }
