@@ -1,6 +1,8 @@
 // The theme copy filter.
 #include "builder/KNoCustomFilter.h"
 
+#include "storage/NCaseFold.h"
+
 namespace {
 
 constexpr char kCustomFolder[] = "custom";
@@ -12,9 +14,7 @@ bool KNoCustomFilter::Accept(bool isFile, const NFDirSpec&, const std::string& n
 {
     if (isFile)
         return true;
-    std::string lowered = name;
-    for (char& c : lowered)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    std::string lowered = LowerCase1252(name);
     if (lowered == kCustomFolder)
         return false;
     return lowered.empty() || lowered[0] != kVariantMark || lowered == fKeepFolder;

@@ -7,6 +7,7 @@
 #include "builder/KNoCustomFilter.h"
 #include "framework/NRegistry.h"
 #include "platform/NHostDialogs.h"
+#include "platform/NHostFileSystem.h"
 #include "storage/NBinderRegistry.h"
 #include "storage/NDateTime.h"
 #include "storage/NFAppDirSpec.h"
@@ -18,21 +19,6 @@
 
 namespace {
 
-enum : int32_t {
-    kTypePhotoInfo = 0x504E464F,   // "PNFO"
-    kTypeAlbumInfo = 0x4C42554D,   // "LBUM"
-    kTagFNAM = 0x464E414D,
-    kTagTITL = 0x5449544C,
-    kTagJPEG = 0x4A504547,
-    kTagAUXI = 0x41555849,
-    kTagCAPT = 0x43415054,
-    kTagDATE = 0x44415445,
-    kTagSPEC = 0x53504543,
-    kTagNUMP = 0x4E554D50,
-    kTagOPTI = 0x4F505449,
-    kTagOSpc = 0x4F537063,
-    kTagTSpc = 0x54537063,
-};
 constexpr uint32_t kInfoVersion = 3;
 
 // Segment size codes of album creation.
@@ -84,6 +70,16 @@ std::string PhotoName(int32_t number)
 bool SpecOfHostPath(const char* path, NFileSpec& spec)
 {
     return path != nullptr && NFileSpec::FromHostPath(path, spec);
+}
+
+bool IsSegmentSet(const NFileSpec& spec)
+{
+    try {
+        NStream file = spec.Open(kStreamRead);
+        return NSegmentHeader::Read(file).has_value();
+    } catch (const NFileException&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -217,10 +213,26 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
         return kCreateThemeUnusable;
 
     NFDirSpec mount = AlbumMount();
+    // An album already at the output stays whole until the new one is finished (see
+    // Publish). Without one, the album is written at its path at once, as the interface
+    // promises; a segmented set is named after its file and is always written in place.
+    fReplacing = limit == 0 && fOutputSpec.Exists() && !IsSegmentSet(fOutputSpec);
+    fWorkSpec = fOutputSpec;
+    if (fReplacing)
+        fWorkSpec.SetName(NHostFileSystem::SiblingTempName(fOutputSpec.Name()));
+    // The first file of a set carries the base name cut to what segment names allow, and
+    // the set is reopened, counted and sealed under that name.
+    if (limit > 0)
+        fWorkSpec.SetName(NStreamSegmented::SegmentName(fOutputSpec, 0, 1));
     try {
-        fOutputSpec.DeleteWithSegments();
+        if (fReplacing) {
+            fWorkSpec.Delete();
+        } else {
+            fOutputSpec.DeleteWithSegments();
+            fWorkSpec.DeleteWithSegments();
+        }
         if (!fHasTheme) {
-            if (!fAlbum.Create(fOutputSpec, mount, extra | kNoThemeApplication, limit, kAlbumTag))
+            if (!fAlbum.Create(fWorkSpec, mount, extra | kNoThemeApplication, limit, kAlbumTag))
                 throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName());
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
@@ -229,7 +241,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
             int32_t application = theme.Open(fThemeSpec, mount, kBinderRead);
             if (application == -1 && !theme.IsOpen())
                 throw NFileException(kFileCannotOpen, fThemeSpec.DisplayName());
-            if (!fAlbum.Create(fOutputSpec, mount, application | extra, limit, kAlbumTag))
+            if (!fAlbum.Create(fWorkSpec, mount, application | extra, limit, kAlbumTag))
                 throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName());
             NBinderRegistry::The().Register(&theme);
             KNoCustomFilter filter(keepFolder);
@@ -240,17 +252,17 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
                 throw;
             }
             NBinderRegistry::The().Unregister(&theme);
-            theme.Close();
+            static_cast<void>(theme.Close());
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         }
-        if (fAlbum.Open(fOutputSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
+        if (fAlbum.Open(fWorkSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
             throw NFileException(kFileCannotOpen, fOutputSpec.DisplayName());
         fCreated = true;
     } catch (const NFileException&) {
         if (fAlbum.IsOpen())
-            fAlbum.Close();
-        fOutputSpec.Delete();
+            static_cast<void>(fAlbum.Close());
+        fWorkSpec.Delete();
         return kCreateFileError;
     }
     return fHandle;
@@ -370,15 +382,38 @@ void LMAlbumBuilder::Finish(bool seal)
                 writer.WriteEmptySpecChunk(kTagTSpc);
             StoreInfo(fAlbumInfo, kAlbumInfoElement);
         }
-        if (!fAlbum.Close())
-            throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
+        if (!fAlbum.Close()) {
+            // The archive went back to what it was before this session: no album.
+            fFailed = true;
+            if (fReplacing)
+                fWorkSpec.Delete();
+            throw NFileException(kFileHostFailure, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+        }
     }
-    if (seal && fCreated && !fSealed) {
+    if (fFailed || !fCreated)
+        return;
+    if (seal && !fSealed) {
         fSealed = true;
         // Sealing opens the album with a segment limit, so a segmented album is summed and
         // stamped as the one logical file it is, not through its first segment's bytes.
-        NBinder::Seal(fOutputSpec);
+        NBinder::Seal(fWorkSpec);
     }
+    Publish();
+}
+
+void LMAlbumBuilder::Publish()
+{
+    if (!fReplacing)
+        return;
+    fReplacing = false;
+    if (!NHostFileSystem::SyncFile(fWorkSpec.HostPath())
+        || !NHostFileSystem::Replace(fWorkSpec.HostPath(), fOutputSpec.HostPath())) {
+        int error = NHostFileSystem::LastError();
+        fFailed = true;
+        fWorkSpec.Delete();
+        throw NFileException(kFileCannotCreate, fOutputSpec.HostPath(), error);
+    }
+    fWorkSpec = fOutputSpec;
 }
 
 int32_t LMAlbumBuilder::NumSegments()
@@ -386,9 +421,9 @@ int32_t LMAlbumBuilder::NumSegments()
     if (fSegmentCount != 0)
         return fSegmentCount;
     Finish(false);
-    if (!fOutputSpec.Exists())
+    if (!fWorkSpec.Exists())
         return 0;
-    NStream file = fOutputSpec.Open(kStreamRead);
+    NStream file = fWorkSpec.Open(kStreamRead);
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
     fSegmentCount = header && header->fCount > 0 ? header->fCount : 1;
     return fSegmentCount;

@@ -74,6 +74,8 @@ private:
     void StoreInfo(InfoFile& info, const std::string& element);
     bool AddElement(const char* sourcePath, const std::string& element, NFileSpec& source);
     bool ChooseOutput(const char* outputPath);
+    // Moves a finished temporary album over the output.
+    void Publish();
     NFileSpec AlbumElement(const std::string& name) const;
 
     int32_t fHandle;
@@ -82,6 +84,11 @@ private:
     bool fHasTheme = false;
     NFileSpec fThemeSpec;
     NFileSpec fOutputSpec;
+    // Where the archive is written: the output itself, or, when an album already lies
+    // there, a temporary file beside it that replaces the output once finished.
+    NFileSpec fWorkSpec;
+    bool fReplacing = false;
+    bool fFailed = false;          // finishing failed: nothing is published
     std::string fOutputHostName;
     int32_t fSegmentCount = 0;     // 0 until first asked
     bool fCreated = false;         // the archive was made

@@ -14,35 +14,19 @@
 #include "framework/NRegistry.h"
 #include "platform/NHostDrives.h"
 #include "storage/NFAppDirSpec.h"
+#include "storage/NCaseFold.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 
 namespace {
 
-enum : int32_t {
-    kTagLANG = 0x4C414E47,
-    kTagList = 0x6C697374,   // "list"
-    kTagFNAM = 0x464E414D,
-    kTagTNAM = 0x544E414D,
-    kTagICON = 0x49434F4E,
-    kTagFEAT = 0x46454154,
-    kTagLxID = 0x4C784944,
-    kTagTRIP = 0x54524950,
-};
 constexpr char kLocationKey[] = "Lumorad";
 constexpr char kCacheFile[] = "cache.dat";
 constexpr int32_t kSizeField = 4;
 
 bool SameFolderNoCase(const std::string& a, const std::string& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
+    return EqualNoCase1252(a, b);
 }
 
 // A sized byte block inside a chunk body; a size the body cannot hold is damage.
@@ -210,8 +194,23 @@ void LMThemeCache::Save()
         return;
     if (fLoaded && !fFile.Exists())
         return;
-    fFile.Delete();
-    NStream out = fFile.Open(kStreamWrite, true);
+    // A cache that cannot be written (its folder is gone, the disk is full) is only a cache:
+    // the queries answer from the archives all the same, and the file stays as it was.
+    try {
+        NFileReplacement replacement(fFile);
+        NStream out = replacement.Temporary().Open(kStreamWrite, true);
+        Write(out);
+        out.Close();
+        replacement.Commit();
+    } catch (const NFileException&) {
+        return;
+    }
+    fDirty = false;
+    fLoaded = true;
+}
+
+void LMThemeCache::Write(NStream& out) const
+{
     LMChunkWriter writer(out);
     writer.BeginFile(kType, kVersion);
     writer.WriteStringChunk(kTagLANG, fLanguage);
@@ -228,9 +227,6 @@ void LMThemeCache::Save()
         writer.EndFile();
     }
     writer.EndFile();
-    out.Close();
-    fDirty = false;
-    fLoaded = true;
 }
 
 bool LMThemeCache::InCacheFolder(const char* themePath, NFileSpec& theme) const

@@ -33,6 +33,8 @@ public:
     const LMThemeCacheEntry* Lookup(const char* themePath);
     /// Remembers a theme's answers after a name query missed.
     void Add(const char* themePath, LMThemeCacheEntry entry);
+    /// Writes the cache file when it changed; never throws: a cache that cannot be written
+    /// stays unwritten and the file as it was.
     void Save();
 
 private:
@@ -40,6 +42,7 @@ private:
     void EnsureLoaded();
     void Load();
     void ClearAndSave();
+    void Write(NStream& out) const;
     // The theme's file specification when it lies in the cache folder.
     bool InCacheFolder(const char* themePath, NFileSpec& theme) const;
 

@@ -7,6 +7,7 @@
 //               themeuuid); other keys are ignored
 #include "builder/LMThemeProject.h"
 
+#include "storage/NCaseFold.h"
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 
@@ -31,11 +32,9 @@ constexpr int kSizeShift = 16;
 constexpr uint32_t kSizeMask = 0xFFFF;
 constexpr char kScreenSize640[] = "640x480";
 
-std::string Lowered(std::string text)
+std::string Lowered(const std::string& text)
 {
-    for (char& c : text)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return text;
+    return LowerCase1252(text);
 }
 
 std::string Trimmed(std::string text)

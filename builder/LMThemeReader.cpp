@@ -24,7 +24,7 @@ LMThemeReader::LMThemeReader(const char* themePath)
     if (themePath == nullptr || !NFileSpec::FromHostPath(themePath, spec))
         return;
     try {
-        fTheme.Open(spec, NFAppDirSpec::The().SubDir(kMountFolder), kBinderRead);
+        static_cast<void>(fTheme.Open(spec, NFAppDirSpec::The().SubDir(kMountFolder), kBinderRead));
     } catch (const NFileException&) {
         return;
     }
@@ -40,7 +40,7 @@ LMThemeReader::~LMThemeReader()
     if (fRegistered)
         NBinderRegistry::The().Unregister(&fTheme);
     if (fTheme.IsOpen())
-        fTheme.Close();
+        static_cast<void>(fTheme.Close());
 }
 
 std::string LMThemeReader::Name(const std::string& languageName)

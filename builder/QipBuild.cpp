@@ -10,6 +10,7 @@
 #include "framework/NRegistry.h"
 #include "platform/NHostLocale.h"
 #include "platform/NHostShell.h"
+#include "storage/NCaseFold.h"
 #include "storage/NFileException.h"
 #include "storage/NStreamMem.h"
 
@@ -37,13 +38,6 @@ constexpr size_t kKeyCapacity = 300;
 constexpr char kAlbumArgument[] = "%1";
 constexpr size_t kAlbumArgumentLength = 2;
 
-enum : int32_t {
-    kFeatureListType = 0x4C4D7849,   // "LMxI"
-    kTagCAPT = 0x43415054,
-    kTagDATE = 0x44415445,
-    kTagJPEG = 0x4A504547,
-    kTagTITL = 0x5449544C,
-};
 constexpr uint32_t kFeatureListVersion = 1;
 constexpr int32_t kHiddenLevel = 3;
 constexpr int32_t kIntBody = 4;
@@ -111,10 +105,7 @@ int32_t CopyBytes(const std::vector<uint8_t>& bytes, void* buffer, int32_t lengt
 
 bool ContainsNoCase(const std::string& text, const char* part)
 {
-    std::string lowered = text;
-    for (char& c : lowered)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return lowered.find(part) != std::string::npos;
+    return LowerCase1252(text).find(part) != std::string::npos;
 }
 
 // Whether a feature list hides the theme from a client that is not the maker.
@@ -126,7 +117,7 @@ bool HidesTheme(std::vector<uint8_t>& features)
         int32_t type = 0;
         uint32_t version = 0;
         reader.ReadHeader(type, version);
-        if (type != kFeatureListType || version != kFeatureListVersion)
+        if (type != kTypeFeatureList || version != kFeatureListVersion)
             return false;
         for (int32_t tag = reader.NextChunk(); tag != kChunkFini; tag = reader.NextChunk()) {
             int32_t value = -1;
@@ -285,10 +276,7 @@ QLA_EXPORT void QLA_GetSegmentName(int32_t album, int32_t index, char* buffer, i
 QLA_EXPORT void QLA_SetKeepFolder(const char* folder)
 {
     Guard([&] {
-        std::string lowered = folder != nullptr ? folder : "";
-        for (char& c : lowered)
-            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        State().fKeepFolder = lowered;
+        State().fKeepFolder = LowerCase1252(folder != nullptr ? folder : "");
     });
 }
 

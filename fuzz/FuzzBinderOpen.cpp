@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         int64_t position = 0;
         int32_t length = 0;
         binder.Lookup(NFileSpec(binder.Mount(), "a:b:c.txt"), position, length);
-        binder.Close();
+        static_cast<void>(binder.Close());
     }
     return 0;
 }

@@ -90,3 +90,76 @@ std::string NHostCodePage::FoldUpper(std::string_view text)
         c = FoldUpper(c);
     return result;
 }
+
+// Decodes one UTF-8 sequence at text[at]; 0 bytes when it is not a valid, shortest one.
+static size_t DecodeUtf8(std::string_view text, size_t at, char32_t& code)
+{
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned lead = byte(at);
+    size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || at + length > text.size())
+        return 0;
+    static constexpr char32_t kLeadMask[] = { 0, 0x7F, 0x1F, 0x0F, 0x07 };
+    static constexpr char32_t kShortest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+    code = lead & kLeadMask[length];
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != kUtf8Tail)
+            return 0;
+        code = (code << kUtf8TailBits) | (byte(at + i) & kUtf8TailMask);
+    }
+    if (code < kShortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool NHostCodePage::IsUtf8(std::string_view text)
+{
+    char32_t code = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t length = DecodeUtf8(text, at, code);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+// The code page's byte for a character; false when it has none.
+static bool FromUnicode(char32_t code, unsigned char& byte)
+{
+    if (code < kFirstHighByte || (code >= kFirstLatin1Byte && code <= 0xFF)) {
+        byte = static_cast<unsigned char>(code);
+        return true;
+    }
+    for (unsigned i = 0; i < kFirstLatin1Byte - kFirstHighByte; ++i) {
+        if (kHighControls[i] == code) {
+            byte = static_cast<unsigned char>(kFirstHighByte + i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NHostCodePage::Utf8ToAnsi(std::string_view text, std::string& ansi, std::string* bad)
+{
+    if (!IsUtf8(text)) {
+        ansi.assign(text);
+        return true;
+    }
+    std::string result;
+    result.reserve(text.size());
+    char32_t code = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t length = DecodeUtf8(text, at, code);
+        unsigned char byte = 0;
+        if (!FromUnicode(code, byte)) {
+            if (bad)
+                bad->assign(text.substr(at, length));
+            return false;
+        }
+        result += static_cast<char>(byte);
+        at += length;
+    }
+    ansi = std::move(result);
+    return true;
+}

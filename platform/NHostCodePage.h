@@ -11,6 +11,12 @@ public:
     static std::string AnsiToUtf8(std::string_view text);
     /// The UTF-16 form of a Windows-1252 text (every character lies in the basic plane).
     static std::u16string AnsiToUtf16(std::string_view text);
+    /// The Windows-1252 form of a UTF-8 text. False when a character has no place in the
+    /// code page; `bad` then receives that character (in UTF-8). Text that is not valid
+    /// UTF-8 (a legacy name in some other single-byte code) is taken byte for byte.
+    static bool Utf8ToAnsi(std::string_view text, std::string& ansi, std::string* bad = nullptr);
+    /// Whether the text is valid UTF-8.
+    static bool IsUtf8(std::string_view text);
     /// The upper-case form used to compare names without regard to case: ASCII letters and
     /// the accented letters of the code page.
     static char FoldUpper(char c);

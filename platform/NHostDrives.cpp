@@ -1,6 +1,8 @@
 // The drive table and the mapping of host paths onto Linux paths and back.
 #include "platform/NHostDrives.h"
 
+#include "platform/NHostCodePage.h"
+
 #include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -357,18 +359,27 @@ static bool FolderContains(std::string_view folder, std::string_view path)
            (path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/'));
 }
 
-// The first entry of a folder whose name equals the given one in ASCII case folding.
-static bool FindFolded(const std::string& folder, std::string_view name, std::string& found)
+// The entry of a folder whose host form is the given host name: exactly (a legacy name
+// that is not UTF-8), else in the code page's case folding (first match in folder order).
+static bool FindHostName(const std::string& folder, std::string_view hostName, std::string& found)
 {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr)
         return false;
+    std::string wanted = NHostCodePage::FoldUpper(hostName);
     bool matched = false;
+    std::string host;
     while (const dirent* entry = readdir(dir)) {
-        if (EqualFolded(entry->d_name, name)) {
+        if (!NHostDrives::HostName(entry->d_name, host))
+            continue;
+        if (host == hostName) {
             found = entry->d_name;
             matched = true;
             break;
+        }
+        if (!matched && NHostCodePage::FoldUpper(host) == wanted) {
+            found = entry->d_name;
+            matched = true;
         }
     }
     closedir(dir);
@@ -486,11 +497,11 @@ bool NHostDrives::ToLinux(std::string_view hostPath, std::string& linuxPath) con
     std::string path = drive->fFolder;
     bool existing = true;
     for (std::string_view part : components) {
-        std::string next = JoinLinux(path, part);
+        std::string next = JoinLinux(path, NHostCodePage::AnsiToUtf8(part));
         struct stat status {};
         if (existing && lstat(next.c_str(), &status) != 0) {
             std::string found;
-            if (FindFolded(path, part, found))
+            if (FindHostName(path, part, found))
                 next = JoinLinux(path, found);
             else
                 existing = false;
@@ -501,7 +512,12 @@ bool NHostDrives::ToLinux(std::string_view hostPath, std::string& linuxPath) con
     return true;
 }
 
-std::string NHostDrives::ToHost(std::string_view linuxPath) const
+bool NHostDrives::HostName(std::string_view linuxName, std::string& hostName, std::string* bad)
+{
+    return NHostCodePage::Utf8ToAnsi(linuxName, hostName, bad);
+}
+
+std::string NHostDrives::ToHost(std::string_view linuxPath, std::string* unconvertible) const
 {
     std::string absolute(linuxPath);
     if (absolute.empty() || absolute[0] != '/') {
@@ -530,8 +546,22 @@ std::string NHostDrives::ToHost(std::string_view linuxPath) const
     std::string_view rest = std::string_view(absolute).substr(bestLength);
     if (!rest.empty() && rest[0] == '/')
         rest.remove_prefix(1);
-    for (char c : rest)
-        host += c == '/' ? '\\' : c;
+    while (!rest.empty()) {
+        size_t slash = rest.find('/');
+        std::string_view name = rest.substr(0, slash);
+        std::string converted;
+        std::string bad;
+        if (!HostName(name, converted, &bad)) {
+            if (unconvertible)
+                *unconvertible = std::string(name);
+            return std::string();
+        }
+        host += converted;
+        if (slash == std::string_view::npos)
+            break;
+        host += '\\';
+        rest.remove_prefix(slash + 1);
+    }
     return host;
 }
 

@@ -42,6 +42,10 @@ public:
     const std::string& UserName() const { return fUserName; }
     const std::vector<NHostDrive>& Drives() const { return fDrives; }
 
+    /// Host paths are Windows-1252 text, Linux names UTF-8: "ä" is the byte E4 in a host
+    /// path and C3 A4 on disk. A name on disk that is not valid UTF-8 (a legacy name) is
+    /// matched byte for byte.
+    ///
     /// Maps a host path ("C:\Program Files\x.txt", "c:/a/b", "\\srv\share\f") onto Linux.
     /// "." and ".." steps are resolved lexically and never climb above the drive root; every
     /// existing component is matched exactly, else case-insensitively within its folder
@@ -52,7 +56,12 @@ public:
     /// The host form of a Linux path (absolute, or relative to the working folder), through
     /// the drive whose folder is the longest prefix of it: "/home/me/a.jpg" is
     /// "Z:\home\me\a.jpg", a file in the prefix's drive_c is "C:\...".
-    std::string ToHost(std::string_view linuxPath) const;
+    /// Empty when the path lies on no drive or a name holds a character outside
+    /// Windows-1252; that name is then stored in `unconvertible`.
+    std::string ToHost(std::string_view linuxPath, std::string* unconvertible = nullptr) const;
+    /// The host form of one Linux name; false (with the offending character in `bad`) when
+    /// it has no Windows-1252 form.
+    static bool HostName(std::string_view linuxName, std::string& hostName, std::string* bad = nullptr);
 
     /// The drive type of a drive root in host form ("D:\", "d:", "\\srv\share\");
     /// kDriveNoRootDir for a root that is not in the table.

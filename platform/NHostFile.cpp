@@ -2,8 +2,10 @@
 #include "platform/NHostFile.h"
 
 #include "platform/NHostDrives.h"
+#include "platform/NHostFaults.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +121,18 @@ bool NHostFile::Write(const void* buffer, int64_t length)
     }
     const char* bytes = static_cast<const char*>(buffer);
     int64_t done = 0;
+    switch (NHostFaults::Next()) {
+    case NHostFaults::Action::kFail:
+        fLastError = errno;
+        return false;
+    case NHostFaults::Action::kKill:
+        // A torn write: the first half reaches the file.
+        if (length > 1 && write(fDescriptor, bytes, static_cast<size_t>(length / 2)) < 0) {
+        }
+        NHostFaults::Kill();
+    case NHostFaults::Action::kNone:
+        break;
+    }
     while (done < length) {
         ssize_t count = write(fDescriptor, bytes + done, std::min(length - done, kMaxTransfer));
         if (count < 0 && errno == EINTR)
@@ -152,6 +166,15 @@ bool NHostFile::SetEnd(int64_t length)
         fLastError = fDescriptor < 0 ? EBADF : EINVAL;
         return false;
     }
+    switch (NHostFaults::Next(length <= Size())) {
+    case NHostFaults::Action::kFail:
+        fLastError = errno;
+        return false;
+    case NHostFaults::Action::kKill:
+        NHostFaults::Kill();
+    case NHostFaults::Action::kNone:
+        break;
+    }
     int result;
     do {
         result = ftruncate(fDescriptor, static_cast<off_t>(length));
@@ -179,4 +202,41 @@ bool NHostFile::SetModTime(int64_t seconds)
         return false;
     }
     return true;
+}
+
+bool NHostFile::Sync()
+{
+    if (fDescriptor < 0) {
+        fLastError = EBADF;
+        return false;
+    }
+    switch (NHostFaults::Next()) {
+    case NHostFaults::Action::kFail:
+        fLastError = errno;
+        return false;
+    case NHostFaults::Action::kKill:
+        NHostFaults::Kill();
+    case NHostFaults::Action::kNone:
+        break;
+    }
+    if (fsync(fDescriptor) != 0) {
+        fLastError = errno;
+        return false;
+    }
+    return true;
+}
+
+bool NHostFile::TryLock()
+{
+    if (fDescriptor < 0) {
+        fLastError = EBADF;
+        return false;
+    }
+    int result;
+    do {
+        result = flock(fDescriptor, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0)
+        fLastError = errno;
+    return result == 0;
 }

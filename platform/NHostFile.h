@@ -38,6 +38,11 @@ public:
     int64_t Size() const;
     /// Sets the last-write time, seconds since 1970 UTC.
     bool SetModTime(int64_t seconds);
+    /// Waits until the file's data and size are on the medium.
+    bool Sync();
+    /// Takes the advisory lock on the file for this handle alone; false (at once) when
+    /// another handle, in this process or another, holds it. Closing releases it.
+    bool TryLock();
 
     int LastError() const { return fLastError; }
 

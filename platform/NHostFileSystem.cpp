@@ -2,6 +2,7 @@
 #include "platform/NHostFileSystem.h"
 
 #include "platform/NHostDrives.h"
+#include "platform/NHostFaults.h"
 #include "platform/NHostTime.h"
 
 #include <fcntl.h>
@@ -22,6 +23,29 @@ static constexpr unsigned kUtf8Tail = 0x80;
 static constexpr uint32_t kTempNumberLimit = 0x10000;   // numbers 1..FFFF, as four hex digits
 static constexpr size_t kLinkStart = 256;
 static constexpr std::string_view kSystemDirectory = "C:\\windows\\system";
+
+static int sLastError = 0;
+
+// Asks the fault plan before a change; false when the change is to fail.
+static bool MayChange(bool freesSpace = false)
+{
+    switch (NHostFaults::Next(freesSpace)) {
+    case NHostFaults::Action::kFail:
+        sLastError = errno;
+        return false;
+    case NHostFaults::Action::kKill:
+        NHostFaults::Kill();
+    case NHostFaults::Action::kNone:
+        break;
+    }
+    return true;
+}
+
+static bool Failed()
+{
+    sLastError = errno;
+    return false;
+}
 
 static bool IsSeparator(char c)
 {
@@ -105,9 +129,15 @@ bool NHostFileSystem::DeleteFile(const std::string& hostPath)
 {
     std::string path;
     struct stat info {};
-    if (!Map(hostPath, path) || lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (!Map(hostPath, path) || lstat(path.c_str(), &info) != 0)
+        return Failed();
+    if (S_ISDIR(info.st_mode)) {
+        sLastError = EISDIR;
         return false;
-    return unlink(path.c_str()) == 0;
+    }
+    if (!MayChange(true))
+        return false;
+    return unlink(path.c_str()) == 0 || Failed();
 }
 
 bool NHostFileSystem::Rename(const std::string& fromHostPath, const std::string& toHostPath)
@@ -130,8 +160,11 @@ bool NHostFileSystem::Rename(const std::string& fromHostPath, const std::string&
         if (to == from)
             return true;
     } else if (lstat(to.c_str(), &info) == 0) {
+        sLastError = EEXIST;
         return false;
     }
+    if (!MayChange())
+        return false;
 #ifdef RENAME_NOREPLACE
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
@@ -139,7 +172,68 @@ bool NHostFileSystem::Rename(const std::string& fromHostPath, const std::string&
     if (errno != EINVAL && errno != ENOSYS)
         return false;
 #endif
-    return rename(from.c_str(), to.c_str()) == 0;
+    return rename(from.c_str(), to.c_str()) == 0 || Failed();
+}
+
+bool NHostFileSystem::Replace(const std::string& fromHostPath, const std::string& toHostPath)
+{
+    std::string from;
+    std::string to;
+    if (!Map(fromHostPath, from) || !Map(toHostPath, to)) {
+        sLastError = ENOENT;
+        return false;
+    }
+    struct stat info {};
+    if (lstat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        sLastError = EISDIR;
+        return false;
+    }
+    if (!MayChange())
+        return false;
+    return rename(from.c_str(), to.c_str()) == 0 || Failed();
+}
+
+static bool SyncPath(const std::string& path, int flags)
+{
+    if (!MayChange())
+        return false;
+    int descriptor = open(path.c_str(), flags | O_CLOEXEC);
+    if (descriptor < 0)
+        return Failed();
+    bool synced = fsync(descriptor) == 0 || Failed();
+    close(descriptor);
+    return synced;
+}
+
+bool NHostFileSystem::SyncFile(const std::string& hostPath)
+{
+    std::string path;
+    if (!Map(hostPath, path)) {
+        sLastError = ENOENT;
+        return false;
+    }
+    return SyncPath(path, O_RDONLY);
+}
+
+bool NHostFileSystem::SyncFolderOf(const std::string& hostPath)
+{
+    std::string path;
+    if (!Map(hostPath, path)) {
+        sLastError = ENOENT;
+        return false;
+    }
+    size_t slash = path.rfind('/');
+    return SyncPath(slash == 0 ? "/" : path.substr(0, slash), O_RDONLY | O_DIRECTORY);
+}
+
+std::string NHostFileSystem::SiblingTempName(const std::string& name)
+{
+    return name + ".~" + std::to_string(getpid()) + ".tmp";
+}
+
+int NHostFileSystem::LastError()
+{
+    return sLastError;
 }
 
 bool NHostFileSystem::SetReadOnly(const std::string& hostPath, bool readOnly)

@@ -30,6 +30,16 @@ public:
     /// Sets or clears the read-only attribute (clearing adds owner write permission).
     static bool SetReadOnly(const std::string& hostPath, bool readOnly);
     static bool SetModTime(const std::string& hostPath, int64_t seconds);
+    /// Moves a file over an existing one in one step: readers see the old file or the new.
+    static bool Replace(const std::string& fromHostPath, const std::string& toHostPath);
+    /// Waits until a file's data, or a folder's list of names, is on the medium.
+    static bool SyncFile(const std::string& hostPath);
+    static bool SyncFolderOf(const std::string& hostPath);
+    /// A name beside a file for a new version of it, private to this process:
+    /// "<name>.~<process id>.tmp".
+    static std::string SiblingTempName(const std::string& name);
+    /// The host's reason (an errno value) for the last failure of an operation above.
+    static int LastError();
 
     /// The user's temporary folder with its trailing "\": "C:\users\<login>\Temp\".
     static std::string TempPath();

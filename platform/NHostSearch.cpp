@@ -1,11 +1,14 @@
 // Directory search over opendir and readdir, with Win32 wildcard matching.
 #include "platform/NHostSearch.h"
 
+#include "platform/NHostCodePage.h"
 #include "platform/NHostDrives.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#include <utility>
 
 struct NHostSearchState {
     ~NHostSearchState()
@@ -15,6 +18,7 @@ struct NHostSearchState {
     }
 
     DIR* fDir = nullptr;
+    std::string fFolder;    // the Linux folder, for naming skipped entries
     std::string fPattern;
     bool fAtRoot = false;   // "." and ".." are left out at a drive root
 };
@@ -22,11 +26,6 @@ struct NHostSearchState {
 static bool IsSeparator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-static char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 static bool IsDotEntry(std::string_view name)
@@ -48,7 +47,7 @@ static bool Glob(std::string_view pattern, std::string_view name)
             starAt = patternAt++;
             starNameAt = nameAt;
         } else if (patternAt < pattern.size() &&
-                   (wanted == '?' || FoldAscii(wanted) == FoldAscii(name[nameAt]))) {
+                   (wanted == '?' || NHostCodePage::FoldUpper(wanted) == NHostCodePage::FoldUpper(name[nameAt]))) {
             ++patternAt;
             ++nameAt;
         } else if (starAt != std::string_view::npos) {
@@ -103,11 +102,23 @@ bool NHostSearch::First(const std::string& hostPattern)
     state->fDir = opendir(folder.c_str());
     if (state->fDir == nullptr)
         return false;
+    state->fFolder = folder;
     state->fPattern = hostPattern.substr(split);
     // ".." never climbs above a drive root, so only at a root does it map to the same folder.
     state->fAtRoot = parent == folder;
     fState = std::move(state);
     return Advance();
+}
+
+std::vector<NHostSkippedName>& NHostSearch::SkippedNames()
+{
+    static std::vector<NHostSkippedName> sSkipped;
+    return sSkipped;
+}
+
+std::vector<NHostSkippedName> NHostSearch::TakeSkippedNames()
+{
+    return std::exchange(SkippedNames(), {});
 }
 
 bool NHostSearch::Next()
@@ -122,8 +133,13 @@ void NHostSearch::Close()
 
 bool NHostSearch::Advance()
 {
+    std::string name;
     while (const dirent* entry = readdir(fState->fDir)) {
-        std::string_view name = entry->d_name;
+        std::string bad;
+        if (!NHostDrives::HostName(entry->d_name, name, &bad)) {
+            SkippedNames().push_back({ fState->fFolder + "/" + entry->d_name, bad });
+            continue;
+        }
         if ((fState->fAtRoot && IsDotEntry(name)) || !Matches(fState->fPattern, name))
             continue;
         // Links are followed as opening the name would; a dangling one is listed as itself.

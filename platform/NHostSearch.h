@@ -5,8 +5,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct NHostSearchState;
+
+/// A Linux name a search left out because it has no Windows-1252 form.
+struct NHostSkippedName {
+    std::string fLinuxPath;
+    std::string fCharacter;   // the first character without one, in UTF-8
+};
 
 /// A search such as "C:\Photos\*.jpg": the last component is the pattern, matched
 /// case-insensitively against each name of the folder in the order the host lists them.
@@ -30,12 +37,17 @@ public:
     bool IsHidden() const { return fHidden; }
     int64_t Size() const { return fSize; }
 
+    /// Names are given in their Windows-1252 form; names with a character outside it are
+    /// skipped and remembered here, for the program to report. Takes and clears the list.
+    static std::vector<NHostSkippedName> TakeSkippedNames();
+
     /// Win32 wildcard match: "*" any run, "?" one character, "*.*" every name, a trailing
-    /// ".*" also matches names without that dot, case-insensitive in ASCII.
+    /// ".*" also matches names without that dot, case-insensitive in Windows-1252.
     static bool Matches(std::string_view pattern, std::string_view name);
 
 private:
     bool Advance();
+    static std::vector<NHostSkippedName>& SkippedNames();
 
     std::unique_ptr<NHostSearchState> fState;
     std::string fName;

@@ -9,6 +9,8 @@
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
+#include "storage/NStreamFile.h"
+#include "platform/NHostFileSystem.h"
 
 #include <algorithm>
 #include <limits>
@@ -208,7 +210,7 @@ NBinder::NBinder() = default;
 
 NBinder::~NBinder()
 {
-    Close();
+    static_cast<void>(Close());
     if (NBinderRegistry::Alive())
         NBinderRegistry::The().Unregister(this);
 }
@@ -247,13 +249,33 @@ int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, i
     // Opening for update would create a missing file only to find it is no binder.
     if (!spec.Exists())
         return -1;
+    // One updater at a time; and an archive whose last update was cut off is put back first.
+    if (mode == kBinderUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
+        fLock.Close();
+        return -1;
+    }
+    if (!NBinderJournal::Recover(spec.HostPath(), mode == kBinderUpdate)) {
+        fLock.Close();
+        return -1;
+    }
+    fSpec = spec;
     try {
         fFile = spec.Open(mode, false, 1);
     } catch (const NFileException&) {
+        fLock.Close();
         return -1;
     }
     fMount = mount;
-    return OpenLocated(mode, index);
+    int32_t application = -1;
+    try {
+        application = OpenLocated(mode, index);
+    } catch (...) {
+        fLock.Close();
+        throw;
+    }
+    if (application == -1 && !IsOpen())
+        fLock.Close();
+    return application;
 }
 
 int32_t NBinder::OpenStream(NStream stream, const NFDirSpec& mount, int index)
@@ -262,6 +284,7 @@ int32_t NBinder::OpenStream(NStream stream, const NFDirSpec& mount, int index)
         return -1;
     fFile = std::move(stream);
     fMount = mount;
+    fSpec = NFileSpec();
     return OpenLocated(kBinderRead, index);
 }
 
@@ -318,7 +341,8 @@ bool NBinder::WriteDirectory()
         }
         fFile.Close();
         return true;
-    } catch (const NFileException&) {
+    } catch (const NFileException& error) {
+        fLastHostError = error.HostError();
         return false;
     }
 }
@@ -327,8 +351,20 @@ bool NBinder::Close()
 {
     if (!IsOpen())
         return true;
+    fLastHostError = 0;
     bool written = !fModified || WriteDirectory();
+    if (written && fJournal && !fJournal->Commit()) {
+        written = false;
+        fLastHostError = NHostFileSystem::LastError();
+    }
+    bool undo = !written && fJournal && fJournal->IsBegun();
     Release();
+    // The update could not be finished: the archive goes back to what it was before it.
+    // When even that fails, the journal stays beside the archive for the next open.
+    if (undo)
+        static_cast<void>(NBinderJournal::Recover(fSpec.HostPath(), true));
+    fJournal.reset();
+    fLock.Close();
     return written;
 }
 
@@ -340,6 +376,42 @@ void NBinder::Release()
     fRoot.reset();
     fModified = false;
     fFile.Reset();
+}
+
+void NBinder::PrepareChange()
+{
+    if (fMode != kBinderUpdate || fJournal)
+        return;
+    // A segmented set is changed segment by segment through its own stream; only a plain
+    // file can be put back byte for byte.
+    if (!dynamic_cast<NStreamFile*>(fFile.Get()))
+        return;
+    int64_t length = fFile.GetLength();
+    std::vector<NBinderJournal::Range> ranges;
+    NBinderJournal::Range tail;
+    tail.fOffset = fEndOfData;
+    tail.fBytes.resize(static_cast<size_t>(std::max<int64_t>(length - fEndOfData, 0)));
+    fFile.Seek(tail.fOffset);
+    if (!tail.fBytes.empty())
+        fFile.ReadFully(static_cast<int32_t>(tail.fBytes.size()), tail.fBytes.data());
+    ranges.push_back(std::move(tail));
+    if (fPlace.fHeader.fVersion != NBinderHeader::kCompressedVersion) {
+        // Closing rewrites the version word of a plainly stored directory.
+        NBinderJournal::Range version;
+        version.fOffset = fPlace.fStart + 8;
+        version.fBytes.resize(4);
+        fFile.Seek(version.fOffset);
+        fFile.ReadFully(4, version.fBytes.data());
+        ranges.push_back(std::move(version));
+    }
+    auto journal = std::make_unique<NBinderJournal>(fSpec.HostPath());
+    journal->Begin(length, ranges);
+    fJournal = std::move(journal);
+}
+
+bool NBinder::Recover(const NFileSpec& spec)
+{
+    return NBinderJournal::Recover(spec.HostPath(), false);
 }
 
 void NBinder::AttachElementStream(NStreamBinder* stream)
@@ -413,6 +485,7 @@ void NBinder::Add(const NFileSpec& target, const NFileSpec& source, int64_t size
     NBinderFolder* folder = FindFolder(target.Dir(), true);
     if (!folder)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
+    PrepareChange();
 
     // From the first byte on, the old directory is gone: Close must write a new one even
     // when this copy fails.
@@ -476,6 +549,8 @@ bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
 {
     if (IsOpen())
         return true;
+    if (!NBinderJournal::Recover(spec.HostPath(), false))
+        return false;
     try {
         NStream file = spec.Open(kStreamRead, false, 1);
         NBinderPlace place = Locate(file, index);
@@ -488,12 +563,17 @@ bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
             *checksum = computed;
         return place.fHeader.fChecksum == 0 || static_cast<uint32_t>(place.fHeader.fChecksum) == computed;
     } catch (const NFileException&) {
-        return true;
+        // A file that cannot be read cannot be vouched for.
+        return false;
     }
 }
 
 void NBinder::Seal(const NFileSpec& spec, int index)
 {
+    NHostFile lock;
+    if (!(lock.Open(spec.HostPath(), kHostOpenExisting) && lock.TryLock())
+        || !NBinderJournal::Recover(spec.HostPath(), true))
+        throw NFileException(kFileArchiveRefused, spec.DisplayName(), lock.LastError());
     NBinderPlace place;
     uint32_t checksum = 0;
     {
@@ -505,9 +585,28 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         checksum = ComputeChecksum(file, place);
     }
     NStream file = spec.Open(kStreamUpdate, false, 1);
+    NBinderJournal journal(spec.HostPath());
+    if (dynamic_cast<NStreamFile*>(file.Get())) {
+        NBinderJournal::Range header;
+        header.fOffset = place.fStart;
+        header.fBytes.resize(NBinderHeader::kSize);
+        file.Seek(place.fStart);
+        file.ReadFully(NBinderHeader::kSize, header.fBytes.data());
+        journal.Begin(file.GetLength(), { header });
+    }
     place.fHeader.fChecksum = static_cast<int32_t>(checksum);
-    // At the binder's own start: a binder appended to a program must leave the program be.
-    file.Seek(place.fStart);
-    WriteHeader(file, place.fHeader);
-    file.Close();
+    try {
+        // At the binder's own start: a binder appended to a program must leave the program be.
+        file.Seek(place.fStart);
+        WriteHeader(file, place.fHeader);
+        file.Close();
+        if (!journal.Commit())
+            throw NFileException(kFileHostFailure, spec.DisplayName(), NHostFileSystem::LastError());
+    } catch (const NFileException&) {
+        file.Reset();
+        // When even that fails, the journal stays beside the archive for the next open.
+        if (journal.IsBegun())
+            static_cast<void>(NBinderJournal::Recover(spec.HostPath(), true));
+        throw;
+    }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "storage/NBinderElement.h"
+#include "storage/NBinderJournal.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStream.h"
 
@@ -67,16 +68,19 @@ public:
     virtual ~NBinder();
 
     /// A new, empty binder at spec (false when a readable file is already there).
-    bool Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
+    [[nodiscard]] bool Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
                 int32_t tag = NBinderHeader::kNoTag);
     /// Opens binder `index` of the file for reading or update; returns the application
     /// number, or -1 when refused. A damaged directory throws NFileException.
-    int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index = 0);
+    [[nodiscard]] int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index = 0);
     /// Opens over a stream already open for reading (an archive in memory, for instance).
-    int32_t OpenStream(NStream stream, const NFDirSpec& mount, int index = 0);
+    [[nodiscard]] int32_t OpenStream(NStream stream, const NFDirSpec& mount, int index = 0);
     /// Writes the directory and trailer when modified, then frees the tree and closes the
     /// file. False when writing them failed (the binder is closed all the same).
-    bool Close();
+    [[nodiscard]] bool Close();
+
+    /// The host's reason (an errno value) when the last Close failed, else 0.
+    int LastHostError() const { return fLastHostError; }
 
     bool IsOpen() const { return fRoot != nullptr; }
     int Mode() const { return fMode; }
@@ -96,7 +100,7 @@ public:
 
     /// True unless the stored checksum of binder `index` of the file disagrees with its
     /// contents. The computed checksum is stored in `checksum` when asked for.
-    bool Verify(const NFileSpec& spec, int index = 0, uint32_t* checksum = nullptr) const;
+    [[nodiscard]] bool Verify(const NFileSpec& spec, int index = 0, uint32_t* checksum = nullptr) const;
     /// Stores the checksum of binder `index` of the file in its header.
     static void Seal(const NFileSpec& spec, int index = 0);
 
@@ -107,6 +111,11 @@ public:
 
     NStream& FileStream() { return fFile; }
 
+    /// Puts an archive whose last update was interrupted back as it was before that update
+    /// (see NBinderJournal). Open, Verify and Seal do this first; false when the repair
+    /// failed or another process is updating the archive now.
+    [[nodiscard]] static bool Recover(const NFileSpec& spec);
+
 private:
     friend class NStreamBinder;
     void AttachElementStream(NStreamBinder* stream);
@@ -116,6 +125,13 @@ private:
     NBinderFolder* FindFolder(const NFDirSpec& dir, bool create) const;
     bool WriteDirectory();
     void Release();
+    /// Journals what the first change of an update will overwrite (update mode only).
+    void PrepareChange();
+
+    NFileSpec fSpec;
+    NHostFile fLock;                          // held while open for update
+    std::unique_ptr<NBinderJournal> fJournal; // while an update is under way
+    int fLastHostError = 0;
 
     NStream fFile;
     NFDirSpec fMount;

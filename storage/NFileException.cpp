@@ -1,6 +1,7 @@
 // The storage layer's exceptions.
 #include "storage/NFileException.h"
 
+#include <cstring>
 #include <utility>
 
 static const char* DescribeCode(int32_t code)
@@ -18,10 +19,21 @@ static const char* DescribeCode(int32_t code)
 }
 
 NFileException::NFileException(int32_t code, std::string name)
+    : NFileException(code, std::move(name), 0)
+{
+}
+
+NFileException::NFileException(int32_t code, std::string name, int hostError)
     : fCode(code)
     , fName(std::move(name))
-    , fMessage(fName + ": " + DescribeCode(code) + " (code " + std::to_string(code) + ")")
+    , fHostError(hostError)
+    , fMessage(fName + ": " + Reason() + " (code " + std::to_string(code) + ")")
 {
+}
+
+std::string NFileException::Reason() const
+{
+    return fHostError != 0 ? std::strerror(fHostError) : DescribeCode(fCode);
 }
 
 const char* NFileException::what() const noexcept

@@ -19,17 +19,23 @@ enum : int32_t {
 class NFileException : public std::exception {
 public:
     NFileException(int32_t code, std::string name);
+    /// With the host's reason (an errno value, 0 for none), which the message then gives.
+    NFileException(int32_t code, std::string name, int hostError);
 
     int32_t Code() const { return fCode; }
     const std::string& Name() const { return fName; }
     /// True for the end-of-data code, which ends read loops normally.
     bool IsEndOfData() const { return fCode == kFileEndOfData; }
+    int HostError() const { return fHostError; }
+    /// What went wrong in words: the host's reason when known, else the code's meaning.
+    std::string Reason() const;
 
     const char* what() const noexcept override;
 
 private:
     int32_t fCode;
     std::string fName;
+    int fHostError = 0;
     std::string fMessage;
 };
 

@@ -3,6 +3,7 @@
 
 #include "storage/NBinder.h"
 #include "storage/NBinderRegistry.h"
+#include "storage/NCaseFold.h"
 #include "storage/NFileException.h"
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamBuffer.h"
@@ -57,12 +58,7 @@ static bool EndsWithNoCase(std::string_view text, std::string_view suffix)
 {
     if (text.size() < suffix.size())
         return false;
-    std::string_view tail = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < suffix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != std::tolower(static_cast<unsigned char>(suffix[i])))
-            return false;
-    }
-    return true;
+    return EqualNoCase1252(text.substr(text.size() - suffix.size()), suffix);
 }
 
 static NDateTime DateTimeOf(int64_t seconds)

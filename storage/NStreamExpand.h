@@ -20,6 +20,10 @@ public:
     int32_t Read(int32_t length, void* buffer) override;
     int32_t Write(int32_t length, const void* buffer) override;
 
+    /// True once the end marker was read: the data was complete. Damaged or cut-off input
+    /// ends reads quietly without it.
+    bool ReachedEnd() const { return fEnded; }
+
 private:
     static constexpr int kGroupBytes = 16;
 

@@ -17,7 +17,8 @@ NStreamFile::NStreamFile(const NFileSpec& spec, int mode)
     , fSpec(spec)
 {
     if (!fFile.Open(fSpec.HostPath(), DispositionOf(fMode)))
-        throw NFileException(fMode == kStreamWrite ? kFileCannotCreate : kFileCannotOpen, fSpec.HostPath());
+        throw NFileException(fMode == kStreamWrite ? kFileCannotCreate : kFileCannotOpen, fSpec.HostPath(),
+                             fFile.LastError());
 }
 
 NStreamFile::~NStreamFile()
@@ -51,7 +52,7 @@ int32_t NStreamFile::Read(int32_t length, void* buffer)
         return 0;
     int64_t count = fFile.Read(buffer, length);
     if (count < 0)
-        throw NFileException(kFileHostFailure, GetDisplayName());
+        throw NFileException(kFileHostFailure, GetDisplayName(), fFile.LastError());
     if (count == 0)
         throw NFileException(kFileEndOfData, GetDisplayName());
     fPosition += count;
@@ -64,7 +65,7 @@ int32_t NStreamFile::Write(int32_t length, const void* buffer)
     if (length < 1)
         return 0;
     if (!fFile.Write(buffer, length))
-        throw NFileException(kFileHostFailure, GetDisplayName());
+        throw NFileException(kFileHostFailure, GetDisplayName(), fFile.LastError());
     fPosition += length;
     return length;
 }
@@ -92,7 +93,7 @@ int64_t NStreamFile::SetLength(int64_t length)
     if (fMode == kStreamRead)
         return GetLength();
     if (length < 0 || !fFile.SetEnd(length))
-        throw NFileException(kFileHostFailure, GetDisplayName());
+        throw NFileException(kFileHostFailure, GetDisplayName(), fFile.LastError());
     return length;
 }
 
@@ -115,7 +116,7 @@ int64_t NStreamFile::GetLength()
     CheckOpen();
     int64_t size = fFile.Size();
     if (size < 0)
-        throw NFileException(kFileHostFailure, GetDisplayName());
+        throw NFileException(kFileHostFailure, GetDisplayName(), fFile.LastError());
     return size;
 }
 

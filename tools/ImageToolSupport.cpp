@@ -2,6 +2,8 @@
 #include "tools/ImageToolSupport.h"
 
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
+#include "tools/ToolPaths.h"
 #include "platform/NHostDrives.h"
 
 #include <cstdio>
@@ -15,7 +17,11 @@ void ToolFail(const std::string& message)
 NFileSpec ToolHostFile(const std::string& linuxPath)
 {
     NFileSpec spec;
-    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        ToolFail(problem);
+    if (!NFileSpec::FromHostPath(host, spec))
         ToolFail(linuxPath + ": not a path the drive table can reach");
     return spec;
 }
@@ -34,7 +40,7 @@ std::vector<uint8_t> ToolReadFile(const std::string& linuxPath)
         bytes.resize(size_t(length));
         stream.ReadFully(int32_t(length), bytes.data());
     } catch (const NFileException& error) {
-        ToolFail(linuxPath + ": cannot read (" + error.what() + ")");
+        ToolFail("cannot read " + linuxPath + ": " + error.Reason());
     }
     return bytes;
 }
@@ -42,14 +48,14 @@ std::vector<uint8_t> ToolReadFile(const std::string& linuxPath)
 void ToolWriteFile(const std::string& linuxPath, const std::vector<uint8_t>& bytes)
 {
     NFileSpec spec = ToolHostFile(linuxPath);
-    if (spec.Exists() && !spec.Delete())
-        ToolFail(linuxPath + ": cannot replace the existing file");
     try {
-        NStream stream = spec.Open(kStreamWrite, true);
+        NFileReplacement replacement(spec);
+        NStream stream = replacement.Temporary().Open(kStreamWrite, true);
         stream.WriteFully(int32_t(bytes.size()), bytes.data());
         stream.Close();
+        replacement.Commit();
     } catch (const NFileException& error) {
-        ToolFail(linuxPath + ": cannot write (" + error.what() + ")");
+        ToolFail("cannot write " + linuxPath + ": " + error.Reason());
     }
 }
 
@@ -80,9 +86,14 @@ std::string ToolBaseName(const std::string& linuxPath)
 
 int ToolMain(const char* tool, const char* usage, int argc, char** argv, std::initializer_list<ToolCommand> commands)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(usage, argc < 2 ? stderr : stdout);
-        return argc < 2 ? kToolExitUsage : 0;
+    if (argc < 2) {
+        std::fputs(usage, stderr);
+        return kToolExitUsage;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0
+        || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
     }
     try {
         for (const ToolCommand& command : commands) {
@@ -94,7 +105,7 @@ int ToolMain(const char* tool, const char* usage, int argc, char** argv, std::in
     } catch (const ToolFailure& failure) {
         std::fprintf(stderr, "%s: %s\n", tool, failure.fMessage.c_str());
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "%s: %s\n", tool, error.what());
+        std::fprintf(stderr, "%s: %s\n", tool, ToolFileError(error).c_str());
     }
     return kToolExitFailure;
 }

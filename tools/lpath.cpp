@@ -17,12 +17,14 @@ static const char* TypeName(int type)
     }
 }
 
+static const char kUsage[] =
+    "usage: lpath drives            list the drive table\n"
+    "       lpath host LINUXPATH    print the host form of a Linux path\n"
+    "       lpath linux HOSTPATH    print the Linux path of a host path\n";
+
 static int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: lpath drives            list the drive table\n"
-                 "       lpath host LINUXPATH    print the host form of a Linux path\n"
-                 "       lpath linux HOSTPATH    print the Linux path of a host path\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -30,6 +32,11 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0
+        || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     const NHostDrives& drives = NHostDrives::The();
     if (std::strcmp(argv[1], "drives") == 0 && argc == 2) {
         std::printf("prefix %s\n", drives.Prefix().c_str());

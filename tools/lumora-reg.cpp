@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -45,15 +46,17 @@ struct Options {
 };
 }   // namespace
 
+static const char kUsage[] =
+    "usage: lumora-reg query KEY [/v NAME | /ve] [/s]\n"
+    "       lumora-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
+    "       lumora-reg delete KEY [/v NAME | /ve] [/f]\n"
+    "       lumora-reg export [KEY]\n"
+    "KEY is ROOT\\SUB\\KEY with ROOT one of HKEY_CLASSES_ROOT (HKCR), HKEY_CURRENT_USER (HKCU),\n"
+    "HKEY_LOCAL_MACHINE (HKLM). The registry is $LUMORA_PREFIX/registry.db.\n";
+
 static int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: lumora-reg query KEY [/v NAME | /ve] [/s]\n"
-                 "       lumora-reg add KEY [/v NAME | /ve] [/t REG_SZ|REG_DWORD] [/d DATA] [/f]\n"
-                 "       lumora-reg delete KEY [/v NAME | /ve] [/f]\n"
-                 "       lumora-reg export [KEY]\n"
-                 "KEY is ROOT\\SUB\\KEY with ROOT one of HKEY_CLASSES_ROOT (HKCR), HKEY_CURRENT_USER (HKCU),\n"
-                 "HKEY_LOCAL_MACHINE (HKLM). The registry is $LUMORA_PREFIX/registry.db.\n");
+    std::fputs(kUsage, stderr);
     return kExitUsage;
 }
 
@@ -427,6 +430,11 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "/?") == 0
+        || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     Options options;
     if (!ParseOptions(argc, argv, options))
         return Usage();

@@ -1,6 +1,7 @@
 // qipalbum: makes albums through the builder library, shows what they hold, asks about themes
 // and starts the viewer. Paths on the command line are Linux paths.
 #include "builder/include/qipbuild.h"
+#include "builder/LMChunkWriter.h"
 #include "imaging/NPhotoPreparer.h"
 #include "platform/NHostCodePage.h"
 #include "platform/NHostConsole.h"
@@ -10,7 +11,9 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 #include "storage/NStream.h"
+#include "tools/ToolPaths.h"
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -22,6 +25,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,7 +50,7 @@ constexpr char kPreparingName[] = "pswjpg-next.tmp";
 const char kUsage[] =
     "usage: qipalbum make --out ALBUM (--theme THEME | --no-theme) [--options N] [--segment CODE]\n"
     "                     [--keep FOLDER] [--string TAG=TEXT]... [--int TAG=N]... [--file NAME=PATH]...\n"
-    "                     [--caption TEXT] [--prepare] PHOTO...\n"
+    "                     [--caption TEXT] [--prepare | --force] PHOTO...\n"
     "       qipalbum info [--json] ALBUM\n"
     "       qipalbum theme THEME\n"
     "       qipalbum launch ALBUM\n";
@@ -82,6 +87,79 @@ int Fail(const char* call, int32_t result)
     return kExitFailure;
 }
 
+// A failure with what was being done, the path as the user gave it and the host's reason.
+int Refuse(const std::string& what, const std::string& path, const std::string& reason)
+{
+    std::fprintf(stderr, "qipalbum: cannot %s %s: %s\n", what.c_str(), path.c_str(), reason.c_str());
+    return kExitFailure;
+}
+
+// Tags the library writes into the album info itself.
+bool IsLibraryTag(int32_t tag)
+{
+    for (int32_t own : kAlbumInfoLibraryTags) {
+        if (own == tag)
+            return true;
+    }
+    return false;
+}
+
+// Empty when the Linux path names a readable file, else the reason it does not.
+std::string Unreadable(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        return std::strerror(EISDIR);
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::strerror(errno);
+    std::fclose(file);
+    return "";
+}
+
+bool IsJpeg(const std::string& path)
+{
+    unsigned char start[3] = {};
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    size_t got = std::fread(start, 1, sizeof start, file);
+    std::fclose(file);
+    return got == sizeof start && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+// Why the output cannot be written, or empty: it must not be a folder, its folder must exist
+// and take new files.
+std::string Unwritable(const std::string& out)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(out, error))
+        return std::strerror(EISDIR);
+    std::filesystem::path folder = std::filesystem::absolute(out, error).parent_path();
+    if (!std::filesystem::is_directory(folder, error))
+        return std::strerror(ENOENT);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        return std::strerror(errno);
+    return "";
+}
+
+// The host's likely reason for a library failure while writing: a full disk is the usual one.
+std::string WriteReason(const std::string& out)
+{
+    std::error_code error;
+    std::filesystem::space_info space =
+        std::filesystem::space(std::filesystem::absolute(out, error).parent_path(), error);
+    if (!error && space.available == 0)
+        return std::strerror(ENOSPC);
+    return "the builder library could not write it";
+}
+
 // ---- make
 
 struct Save {
@@ -89,6 +167,7 @@ struct Save {
     int32_t fTag = 0;
     std::string fName;
     std::string fText;
+    std::string fLinuxPath;   // a file's path as the user gave it
     int32_t fValue = 0;
 };
 
@@ -120,7 +199,7 @@ std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
         job->fTarget.MakeUnique();
         job->fOut = std::make_unique<NStream>(job->fTarget.Open(kStreamWrite));
     } catch (const NFileException& error) {
-        job->fFailed.fReason = error.what();
+        job->fFailed.fReason = error.Reason();
         job->fIn.reset();
         return job;
     }
@@ -129,7 +208,7 @@ std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
             return NPhotoPreparer().Prepare(*in, *out);
         } catch (const NFileException& error) {
             NPreparedPhoto failed;
-            failed.fReason = error.what();
+            failed.fReason = error.Reason();
             return failed;
         }
     });
@@ -146,7 +225,7 @@ NPreparedPhoto FinishPreparing(PreparedJob& job)
             job.fOut->Close();
         } catch (const NFileException& error) {
             result.fOk = false;
-            result.fReason = error.what();
+            result.fReason = error.Reason();
         }
         job.fOut.reset();
     }
@@ -200,10 +279,15 @@ int AddPreparedPhotos(int32_t album, const std::vector<std::string>& photos, con
     return status;
 }
 
+int Build(const std::string& out, const std::string& theme, int32_t options, int32_t segment, const std::string& keep,
+          const std::string& caption, const std::vector<Save>& saves, const std::vector<std::string>& photos,
+          bool prepare);
+
 int Make(int argc, char** argv)
 {
     std::string out;
     std::string theme;
+    std::string themeArgument;
     bool haveTheme = false;
     int32_t options = 0;
     int32_t segment = 0;
@@ -212,6 +296,7 @@ int Make(int argc, char** argv)
     std::vector<Save> saves;
     std::vector<std::string> photos;
     bool prepare = false;
+    bool force = false;
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -224,6 +309,14 @@ int Make(int argc, char** argv)
         if (arg == "--prepare") {
             prepare = true;
             continue;
+        }
+        if (arg == "--force") {
+            force = true;
+            continue;
+        }
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
         }
         if (arg.rfind("--", 0) != 0) {
             photos.push_back(arg);
@@ -240,6 +333,7 @@ int Make(int argc, char** argv)
             out = text;
         } else if (arg == "--theme") {
             theme = Host(text);
+            themeArgument = text;
             haveTheme = true;
         } else if (arg == "--options" && ParseInt(v, options)) {
         } else if (arg == "--segment" && ParseInt(v, segment)) {
@@ -258,10 +352,16 @@ int Make(int argc, char** argv)
         } else if (arg == "--file" && equals != std::string::npos && equals > 0) {
             save.fKind = Save::kFile;
             save.fName = text.substr(0, equals);
-            save.fText = Host(text.substr(equals + 1));
+            save.fLinuxPath = text.substr(equals + 1);
+            save.fText = Host(save.fLinuxPath);
             saves.push_back(save);
         } else {
             std::fprintf(stderr, "qipalbum: bad option %s %s\n", arg.c_str(), v);
+            return kExitUsage;
+        }
+        if (!saves.empty() && saves.back().fKind != Save::kFile && IsLibraryTag(saves.back().fTag)) {
+            std::fprintf(stderr, "qipalbum: %s: the tag %s is written by the library itself\n", arg.c_str(),
+                         text.substr(0, equals).c_str());
             return kExitUsage;
         }
     }
@@ -269,10 +369,117 @@ int Make(int argc, char** argv)
         std::fputs(kUsage, stderr);
         return kExitUsage;
     }
+
+    // Everything is checked before the library is called, so that a failure names its cause
+    // and an album already at the output stays as it is.
+    {
+        std::vector<std::string> paths = photos;
+        paths.push_back(out);
+        if (theme != kNoTheme)
+            paths.push_back(themeArgument);
+        for (const Save& save : saves) {
+            if (save.fKind == Save::kFile)
+                paths.push_back(save.fLinuxPath);
+        }
+        for (const std::string& path : paths) {
+            std::string host;
+            std::string problem;
+            if (!ToolHostPath(path, host, problem)) {
+                std::fprintf(stderr, "qipalbum: %s\n", problem.c_str());
+                return kExitFailure;
+            }
+        }
+    }
+    // Album texts are Windows-1252, as the player reads them.
+    for (std::string* text : { &caption, &keep }) {
+        std::string bad;
+        if (!NHostCodePage::Utf8ToAnsi(*text, *text, &bad)) {
+            std::fprintf(stderr, "qipalbum: \"%s\" has a character outside Windows-1252 (\"%s\")\n", text->c_str(), bad.c_str());
+            return kExitFailure;
+        }
+    }
+    for (Save& save : saves) {
+        std::string bad;
+        if (save.fKind == Save::kString && !NHostCodePage::Utf8ToAnsi(save.fText, save.fText, &bad)) {
+            std::fprintf(stderr, "qipalbum: \"%s\" has a character outside Windows-1252 (\"%s\")\n", save.fText.c_str(),
+                         bad.c_str());
+            return kExitFailure;
+        }
+    }
+    std::vector<std::string> inputs = photos;
+    if (theme != kNoTheme)
+        inputs.push_back(themeArgument);
+    for (const Save& save : saves) {
+        if (save.fKind == Save::kFile)
+            inputs.push_back(save.fLinuxPath);
+    }
+    for (const std::string& input : inputs) {
+        if (SameFile(input, out)) {
+            std::fprintf(stderr, "qipalbum: the output %s is also an input; choose another --out\n", out.c_str());
+            return kExitUsage;
+        }
+    }
+    if (std::string reason = Unwritable(out); !reason.empty())
+        return Refuse("write", out, reason);
+    if (theme != kNoTheme) {
+        if (std::string reason = Unreadable(themeArgument); !reason.empty())
+            return Refuse("read theme", themeArgument, reason);
+        NBinder probe;
+        NFileSpec themeSpec;
+        if (!NFileSpec::FromHostPath(theme, themeSpec)
+            || probe.Open(themeSpec, NFDirSpec(NFDriveSpec(kMountRoot)), kBinderRead) < 0)
+            return Refuse("use theme", themeArgument, "not a theme archive");
+        static_cast<void>(probe.Close());
+    }
+    for (const Save& save : saves) {
+        if (save.fKind != Save::kFile)
+            continue;
+        if (std::string reason = Unreadable(save.fLinuxPath); !reason.empty())
+            return Refuse("read", save.fLinuxPath, reason);
+    }
+    for (const std::string& photo : prepare ? std::vector<std::string>() : photos) {
+        if (std::string reason = Unreadable(photo); !reason.empty())
+            return Refuse("read photo", photo, reason);
+        if (!force && !IsJpeg(photo))
+            return Refuse("add photo", photo, "not a JPEG file (--prepare converts it, --force adds it as it is)");
+    }
+
+    // The library replaces an album at the output only once the new one is finished; a
+    // failure after that point is undone from a link to the old file.
+    std::error_code linkError;
+    std::string backup;
+    if (std::filesystem::is_regular_file(out, linkError)) {
+        backup = out + ".~" + std::to_string(getpid()) + ".old";
+        std::filesystem::remove(backup, linkError);
+        std::filesystem::create_hard_link(out, backup, linkError);
+        if (linkError)
+            std::filesystem::copy_file(out, backup, linkError);
+        if (linkError)
+            return Refuse("keep a copy of", out, linkError.message());
+    }
+    int status = Build(out, theme, options, segment, keep, caption, saves, photos, prepare);
+    if (status != 0) {
+        NFileSpec written;
+        if (NFileSpec::FromHostPath(Host(out), written))
+            written.DeleteWithSegments();
+        if (!backup.empty())
+            std::filesystem::rename(backup, out, linkError);
+    } else if (!backup.empty()) {
+        std::filesystem::remove(backup, linkError);
+    }
+    return status;
+}
+
+int Build(const std::string& out, const std::string& theme, int32_t options, int32_t segment, const std::string& keep,
+          const std::string& caption, const std::vector<Save>& saves, const std::vector<std::string>& photos,
+          bool prepare)
+{
     QLA_SetKeepFolder(keep.c_str());
     int32_t album = QLA_CreateAlbum(theme.c_str(), options, Host(out).c_str(), segment);
-    if (album <= 0)
+    if (album <= 0) {
+        Refuse("write", out, WriteReason(out));
         return Fail("QLA_CreateAlbum", album);
+    }
     int status = 0;
     for (const Save& save : saves) {
         if (save.fKind == Save::kString) {
@@ -280,6 +487,7 @@ int Make(int argc, char** argv)
         } else if (save.fKind == Save::kInt) {
             QLA_SaveAlbumInt(album, save.fTag, save.fValue);
         } else if (int32_t result = QLA_SaveFile(album, save.fText.c_str(), save.fName.c_str()); result != 1) {
+            Refuse("add " + save.fLinuxPath + " to", out, WriteReason(out));
             status = Fail("QLA_SaveFile", result);
             break;
         }
@@ -291,8 +499,10 @@ int Make(int argc, char** argv)
         NFileSpec photo;
         uint32_t seconds = NFileSpec::FromHostPath(path, photo) ? photo.ModTime().fSeconds : 0;
         int32_t result = QLA_AddPhoto(album, path.c_str(), path.c_str(), "", caption.c_str(), static_cast<int32_t>(seconds));
-        if (result != 1)
+        if (result != 1) {
+            Refuse("add " + photos[i] + " to", out, WriteReason(out));
             status = Fail("QLA_AddPhoto", result);
+        }
     }
     if (status == 0) {
         int32_t count = QLA_GetNumSegments(album);
@@ -442,9 +652,9 @@ int Info(const std::string& albumPath, bool json)
     NFDirSpec mount(NFDriveSpec(kMountRoot), "");
     NBinder album;
     try {
-        album.Open(spec, mount, kBinderRead);
+        static_cast<void>(album.Open(spec, mount, kBinderRead));
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "qipalbum: %s\n", error.what());
+        std::fprintf(stderr, "qipalbum: cannot read %s: %s\n", albumPath.c_str(), error.Reason().c_str());
         return kExitFailure;
     }
     if (!album.IsOpen()) {
@@ -469,7 +679,7 @@ int Info(const std::string& albumPath, bool json)
         }
     }
     NBinderRegistry::The().Unregister(&album);
-    album.Close();
+    static_cast<void>(album.Close());
 
     if (json) {
         std::printf("{\"album\": [");
@@ -533,6 +743,10 @@ int Launch(const std::string& albumPath)
 int main(int argc, char** argv)
 {
     std::string command = argc >= 2 ? argv[1] : "";
+    if (command == "--help" || command == "-h" || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (command == "make")
         return Make(argc - 2, argv + 2);
     if (command == "info" && argc == 3)

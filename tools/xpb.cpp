@@ -2,19 +2,24 @@
 #include "storage/NBinder.h"
 #include "storage/NBinderRegistry.h"
 #include "storage/NCaseFold.h"
+#include "storage/NCrc32.h"
 #include "storage/NFIterator.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamExpand.h"
 #include "storage/NStreamSegmented.h"
+#include "tools/ToolPaths.h"
 #include "tools/XpbNames.h"
+#include "platform/NHostCodePage.h"
 #include "platform/NHostDrives.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,6 +51,16 @@ struct Failure {
 [[noreturn]] void Fail(const std::string& message)
 {
     throw Failure { message };
+}
+
+// A command line that cannot be right: reported with the usage, exit status 2.
+struct UsageFailure {
+    std::string fMessage;
+};
+
+[[noreturn]] void UsageFail(const std::string& message)
+{
+    throw UsageFailure { message };
 }
 
 // A stream over standard input or output.
@@ -116,9 +131,9 @@ Arguments Parse(int argc, char** argv, std::initializer_list<const char*> valued
             arguments.fSeal = true;
         } else if (word.starts_with("--")) {
             if (std::find_if(valued.begin(), valued.end(), [&](const char* v) { return word == v; }) == valued.end())
-                Fail("unknown option " + word);
+                UsageFail("unknown option " + word);
             if (i + 1 >= argc)
-                Fail(word + " needs a value");
+                UsageFail(word + " needs a value");
             arguments.fOptions.emplace_back(word, argv[++i]);
         } else {
             arguments.fPositional.push_back(word);
@@ -132,7 +147,7 @@ long long Number(const std::string& text, const char* what)
     char* end = nullptr;
     long long value = std::strtoll(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0')
-        Fail(std::string(what) + " is not a number: " + text);
+        UsageFail(std::string(what) + " is not a number: " + text);
     return value;
 }
 
@@ -141,14 +156,18 @@ int IndexOption(const Arguments& arguments)
     const std::string* index = arguments.Option("--index");
     long long value = index ? Number(*index, "--index") : 0;
     if (value < 0 || value > 1000000)
-        Fail("--index out of range: " + *index);
+        UsageFail("--index out of range: " + *index);
     return static_cast<int>(value);
 }
 
 NFileSpec HostFile(const std::string& linuxPath)
 {
     NFileSpec spec;
-    if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        Fail(problem);
+    if (!NFileSpec::FromHostPath(host, spec))
         Fail(linuxPath + ": not a path the drive table can reach");
     return spec;
 }
@@ -156,9 +175,34 @@ NFileSpec HostFile(const std::string& linuxPath)
 NFDirSpec HostDir(const std::string& linuxPath)
 {
     NFDirSpec dir;
-    if (!NFDirSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), dir))
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem))
+        Fail(problem);
+    if (!NFDirSpec::FromHostPath(host, dir))
         Fail(linuxPath + ": not a path the drive table can reach");
     return dir;
+}
+
+// Element names are Windows-1252 inside, UTF-8 on the command line and the terminal.
+std::string Shown(const std::string& name)
+{
+    return NHostCodePage::AnsiToUtf8(name);
+}
+
+std::string ElementArgument(const std::string& text)
+{
+    std::string name;
+    std::string bad;
+    if (!NHostCodePage::Utf8ToAnsi(text, name, &bad))
+        Fail(text + ": no element can be named with \"" + bad + "\", a character outside Windows-1252");
+    return name;
+}
+
+// The host's reason for the last failed file operation.
+std::string HostReason(int error)
+{
+    return error != 0 ? std::strerror(error) : "writing failed";
 }
 
 NFDirSpec Mount()
@@ -211,45 +255,77 @@ void AddTree(NBinder& binder, const NFDirSpec& source, const NFDirSpec& target, 
     }
 }
 
+// Whether the Linux path `path` is `folder` or lies below it (both need not exist yet).
+bool Inside(const std::string& path, const std::string& folder)
+{
+    std::error_code ignored;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, ignored);
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, ignored);
+    if (!base.has_filename())
+        base = base.parent_path();
+    std::filesystem::path relative = full.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+void Pack(const NFileSpec& file, const NFDirSpec& source, int32_t application, int64_t segmentSize, int32_t tag,
+          bool seal, const std::string& out)
+{
+    NBinder binder;
+    if (!binder.Create(file, Mount(), application, segmentSize, tag))
+        Fail("cannot create " + out);
+    int64_t count = 0;
+    AddTree(binder, source, Mount(), count);
+    std::fputs(ToolSkippedNames("xpb").c_str(), stderr);
+    if (!binder.Close())
+        Fail("cannot write " + out + ": " + HostReason(binder.LastHostError()));
+    if (seal)
+        NBinder::Seal(file);
+}
+
 int Create(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("create needs OUT and DIR");
+        UsageFail("create needs OUT and DIR");
     const std::string* app = arguments.Option("--app");
     const std::string* tag = arguments.Option("--tag");
     if (!app || !tag)
-        Fail("create needs --app N and --tag ABCD");
+        UsageFail("create needs --app N and --tag ABCD");
     if (tag->size() != kTagLength)
-        Fail("--tag must be four characters: " + *tag);
+        UsageFail("--tag must be four characters: " + *tag);
     long long application = Number(*app, "--app");
     const std::string* segment = arguments.Option("--segment");
     long long segmentSize = segment ? Number(*segment, "--segment") : 0;
     if (segment && segmentSize <= NSegmentHeader::kSize)
-        Fail("--segment must be larger than the 128-byte segment header");
+        UsageFail("--segment must be larger than the 128-byte segment header");
     int32_t tagValue = static_cast<int32_t>((uint32_t(uint8_t((*tag)[0])) << 24) | (uint32_t(uint8_t((*tag)[1])) << 16)
                                             | (uint32_t(uint8_t((*tag)[2])) << 8) | uint8_t((*tag)[3]));
     const std::string& out = arguments.fPositional[0];
     NFDirSpec source = HostDir(arguments.fPositional[1]);
     if (!source.Exists())
         Fail(arguments.fPositional[1] + ": no such folder");
+    if (Inside(out, arguments.fPositional[1]))
+        Fail(out + ": the archive would lie inside the folder it packs; write it elsewhere");
     NFileSpec file = HostFile(out);
-    if (file.Exists() && !file.DeleteWithSegments())
-        Fail(out + ": cannot replace the existing file");
-    NBinder binder;
-    if (!binder.Create(file, Mount(), static_cast<int32_t>(application), segmentSize, tagValue))
-        Fail(out + ": cannot create");
-    int64_t count = 0;
-    try {
-        AddTree(binder, source, Mount(), count);
-    } catch (...) {
-        binder.Close();
-        file.DeleteWithSegments();
-        throw;
+    if (segment) {
+        // A segmented set is named after its file, so it is written in place: an earlier
+        // set goes first, and a failure removes what was written.
+        if (file.Exists() && !file.DeleteWithSegments())
+            Fail(out + ": cannot replace the existing file");
+        try {
+            Pack(file, source, static_cast<int32_t>(application), segmentSize, tagValue, arguments.fSeal, out);
+        } catch (...) {
+            file.DeleteWithSegments();
+            throw;
+        }
+        return 0;
     }
-    if (!binder.Close())
-        Fail(out + ": writing the directory failed");
-    if (arguments.fSeal)
-        NBinder::Seal(file);
+    try {
+        NFileReplacement replacement(file);
+        Pack(replacement.Temporary(), source, static_cast<int32_t>(application), 0, tagValue, arguments.fSeal, out);
+        replacement.Commit();
+    } catch (const NFileException& error) {
+        Fail("cannot write " + out + ": " + error.Reason());
+    }
     return 0;
 }
 
@@ -257,10 +333,11 @@ void ListFolder(const NBinderFolder& folder, const std::string& path)
 {
     for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
         if (element->IsFile()) {
-            std::printf("F\t%d\t%d\t%s%s\n", element->fSize, element->fOffset, path.c_str(), element->fName.c_str());
+            std::printf("F\t%d\t%d\t%s%s\n", element->fSize, element->fOffset, Shown(path).c_str(),
+                        Shown(element->fName).c_str());
         } else {
             std::string inner = path + element->fName + ":";
-            std::printf("D\t%s\n", inner.c_str());
+            std::printf("D\t%s\n", Shown(inner).c_str());
             if (element->fFolder)
                 ListFolder(*element->fFolder, inner);
         }
@@ -270,7 +347,7 @@ void ListFolder(const NBinderFolder& folder, const std::string& path)
 int List(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("list needs FILE");
+        UsageFail("list needs FILE");
     NBinder binder;
     OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
     const NBinderPlace& place = binder.Place();
@@ -285,19 +362,35 @@ int List(const Arguments& arguments)
 
 NFileSpec ElementSpec(const std::string& element)
 {
-    return NFileSpec(Mount(), element);
+    return NFileSpec(Mount(), ElementArgument(element));
 }
 
-void CopyOut(NStream& in, NStream& out)
+// Copies an element to out, checking that all of its bytes are there.
+void CopyElement(NStream& in, NStream& out, int64_t size, const std::string& archive, const std::string& element)
 {
-    NStream::Copy(in, out);
-    out.Flush();
+    std::vector<uint8_t> block(kBlockSize);
+    int64_t done = 0;
+    try {
+        while (done < size) {
+            int32_t count = in.Read(static_cast<int32_t>(std::min<int64_t>(kBlockSize, size - done)), block.data());
+            if (count <= 0)
+                break;
+            out.WriteFully(count, block.data());
+            done += count;
+        }
+    } catch (const NFileException& error) {
+        if (!error.IsEndOfData())
+            throw;
+    }
+    if (done < size)
+        Fail(archive + ": " + element + " is damaged: only " + std::to_string(done) + " of its " + std::to_string(size)
+             + " bytes are there");
 }
 
 int Cat(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("cat needs FILE and ELEMENT");
+        UsageFail("cat needs FILE and ELEMENT");
     NBinder binder;
     OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
     NBinderRegistry::The().Register(&binder);
@@ -308,45 +401,127 @@ int Cat(const Arguments& arguments)
         Fail(arguments.fPositional[0] + ": no element " + arguments.fPositional[1]);
     NStream in = element.Open(kStreamRead, true);
     NStream out(std::make_unique<StdioStream>(stdout, kStreamWrite));
-    CopyOut(in, out);
+    CopyElement(in, out, size, arguments.fPositional[0], arguments.fPositional[1]);
+    out.Flush();
     return 0;
 }
 
-void ExtractFolder(NBinder& binder, const NBinderFolder& folder, const NFDirSpec& target)
+// One file element on its way out: where it lies in the archive and where it goes.
+struct Outgoing {
+    int64_t fStart = 0;
+    int64_t fSize = 0;
+    NFileSpec fTarget;
+    std::string fName;     // its ":"-path in the archive, for messages
+    NStream fOut;
+    int64_t fWritten = 0;
+};
+
+void PlanFolder(const NBinder& binder, const NBinderFolder& folder, const NFDirSpec& target, const std::string& path,
+                std::vector<Outgoing>& plan)
 {
     if (!target.Create())
-        Fail(target.HostPath() + ": cannot create the folder");
+        Fail("cannot create the folder " + target.HostPath());
     for (const NVectorPtr<NBinderElement>& element : folder.fElements) {
         std::string safe = SafeHostName(element->fName);
         if (element->IsFile()) {
-            NFileSpec to(target, safe, false);
-            to.Delete();
-            // Read by place, not by name: an archive name need not be a valid file name.
-            NStream in(std::make_unique<NStreamBinder>(binder, binder.Place().fStart + element->fOffset,
-                                                       element->fSize, to));
-            NStream out = to.Open(kStreamWrite, true);
-            NStream::Copy(in, out);
-            out.Close();
+            Outgoing out;
+            out.fStart = binder.Place().fStart + element->fOffset;
+            out.fSize = element->fSize;
+            out.fTarget = NFileSpec(target, safe, false);
+            out.fName = path + element->fName;
+            plan.push_back(std::move(out));
         } else if (element->fFolder) {
-            ExtractFolder(binder, *element->fFolder, target.SubDir(safe + ":"));
+            PlanFolder(binder, *element->fFolder, target.SubDir(safe + ":"), path + element->fName + ":", plan);
         }
     }
 }
 
+// Extracts every element in one pass over the archive, in the order the bytes lie, and sums
+// the sealed range on the way: a cut-off element or a wrong checksum fails the command.
 int Extract(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 2)
-        Fail("extract needs FILE and DEST");
+        UsageFail("extract needs FILE and DEST");
+    const std::string& path = arguments.fPositional[0];
     NBinder binder;
-    OpenForReading(binder, arguments.fPositional[0], IndexOption(arguments));
-    ExtractFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]));
+    OpenForReading(binder, path, IndexOption(arguments));
+    std::vector<Outgoing> plan;
+    PlanFolder(binder, *binder.Root(), HostDir(arguments.fPositional[1]), "", plan);
+    std::stable_sort(plan.begin(), plan.end(), [](const Outgoing& a, const Outgoing& b) { return a.fStart < b.fStart; });
+
+    const NBinderPlace& place = binder.Place();
+    int64_t covered = place.fStart + place.fHeader.fSize;
+    int64_t position = plan.empty() ? covered : std::min(covered, plan.front().fStart);
+    NStream& file = binder.FileStream();
+    NCrc32 crc;
+    std::vector<uint8_t> block(kBlockSize);
+    size_t next = 0;                 // the first element not yet begun
+    std::vector<Outgoing*> active;   // begun, not yet complete
+    bool cut = false;
+    file.Seek(position);
+    while (position < place.fEnd && !cut) {
+        for (; next < plan.size() && plan[next].fStart <= position; ++next) {
+            plan[next].fTarget.Delete();
+            plan[next].fOut = plan[next].fTarget.Open(kStreamWrite, true);
+            active.push_back(&plan[next]);
+        }
+        int64_t stop = place.fEnd;
+        if (next < plan.size())
+            stop = std::min(stop, plan[next].fStart);
+        int32_t wanted = static_cast<int32_t>(std::min<int64_t>(kBlockSize, stop - position));
+        int32_t count = 0;
+        try {
+            count = file.Read(wanted, block.data());
+        } catch (const NFileException& error) {
+            if (!error.IsEndOfData())
+                throw;
+        }
+        if (count <= 0) {
+            cut = true;
+            break;
+        }
+        int64_t from = std::max(position, covered);
+        if (position + count > from)
+            crc.Update(block.data() + (from - position), static_cast<size_t>(position + count - from));
+        for (Outgoing* out : active) {
+            int64_t begin = std::max(position, out->fStart + out->fWritten);
+            int64_t end = std::min(position + count, out->fStart + out->fSize);
+            if (end > begin) {
+                out->fOut.WriteFully(static_cast<int32_t>(end - begin), block.data() + (begin - position));
+                out->fWritten += end - begin;
+            }
+        }
+        std::erase_if(active, [](Outgoing* out) {
+            if (out->fWritten < out->fSize)
+                return false;
+            out->fOut.Close();
+            return true;
+        });
+        position += count;
+    }
+    // Elements the pass never reached (beyond a cut) are begun so that they are reported.
+    for (; next < plan.size(); ++next)
+        active.push_back(&plan[next]);
+    for (Outgoing* out : active) {
+        if (out->fWritten < out->fSize) {
+            out->fOut.Reset();
+            Fail(path + ": " + Shown(out->fName) + " is damaged: only " + std::to_string(out->fWritten) + " of its "
+                 + std::to_string(out->fSize) + " bytes are there");
+        }
+        out->fOut.Close();
+    }
+    if (cut)
+        Fail(path + ": damaged: the archive ends " + std::to_string(place.fEnd - position) + " bytes early");
+    auto stored = static_cast<uint32_t>(place.fHeader.fChecksum);
+    if (stored != 0 && crc.Value() != stored)
+        Fail(path + ": damaged: the checksum is " + Hex(crc.Value()) + ", the archive was sealed with " + Hex(stored));
     return 0;
 }
 
 int Add(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 3)
-        Fail("add needs FILE, SRC and ELEMENT");
+        UsageFail("add needs FILE, SRC and ELEMENT");
     const std::string& path = arguments.fPositional[0];
     NFileSpec source = HostFile(arguments.fPositional[1]);
     if (!source.CanOpen(kStreamRead))
@@ -359,20 +534,28 @@ int Add(const Arguments& arguments)
     int32_t size = 0;
     if (binder.Lookup(element, position, size))
         Fail(path + ": already holds " + arguments.fPositional[2]);
-    binder.Add(element, source, source.Open(kStreamRead).GetLength());
+    try {
+        binder.Add(element, source, source.Open(kStreamRead).GetLength());
+    } catch (const NFileException& error) {
+        // Closing puts the archive back as it was before the add.
+        static_cast<void>(binder.Close());
+        Fail("cannot add " + arguments.fPositional[1] + " to " + path + ": " + error.Reason());
+    }
     if (!binder.Close())
-        Fail(path + ": writing the directory failed");
+        Fail("cannot write " + path + ": " + HostReason(binder.LastHostError()) + "; the archive is as it was before");
     return 0;
 }
 
 int Verify(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("verify needs FILE");
+        UsageFail("verify needs FILE");
     const std::string& path = arguments.fPositional[0];
     NFileSpec file = HostFile(path);
     if (!file.Exists())
         Fail(path + ": no such file");
+    if (!NBinder::Recover(file))
+        Fail(path + ": an interrupted update could not be undone, or another program is changing it");
     NStream stream = file.Open(kStreamRead, false, 1);
     NBinderPlace place = NBinder::Locate(stream, IndexOption(arguments));
     if (!place.fValid)
@@ -394,7 +577,7 @@ int Verify(const Arguments& arguments)
 int Seal(const Arguments& arguments)
 {
     if (arguments.fPositional.size() != 1)
-        Fail("seal needs FILE");
+        UsageFail("seal needs FILE");
     NFileSpec file = HostFile(arguments.fPositional[0]);
     if (!file.Exists())
         Fail(arguments.fPositional[0] + ": no such file");
@@ -402,31 +585,55 @@ int Seal(const Arguments& arguments)
     return 0;
 }
 
+std::string InputName(const Arguments& arguments)
+{
+    return arguments.fPositional.empty() || arguments.fPositional[0] == "-" ? "standard input" : arguments.fPositional[0];
+}
+
 int Filter(const Arguments& arguments, bool compress)
 {
     if (arguments.fPositional.size() > 2)
-        Fail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
+        UsageFail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
     NStream in = arguments.fPositional.empty() || arguments.fPositional[0] == "-"
         ? NStream(std::make_unique<StdioStream>(stdin, kStreamRead))
         : HostFile(arguments.fPositional[0]).Open(kStreamRead, true);
     NStream out;
+    std::unique_ptr<NFileReplacement> replacement;
     if (arguments.fPositional.size() < 2 || arguments.fPositional[1] == "-") {
         out = NStream(std::make_unique<StdioStream>(stdout, kStreamWrite));
     } else {
-        NFileSpec target = HostFile(arguments.fPositional[1]);
-        target.Delete();
-        out = target.Open(kStreamWrite, true);
+        if (!arguments.fPositional.empty() && arguments.fPositional[0] != "-"
+            && Inside(arguments.fPositional[1], arguments.fPositional[0]))
+            Fail(arguments.fPositional[1] + ": the output is the input; write it elsewhere");
+        replacement = std::make_unique<NFileReplacement>(HostFile(arguments.fPositional[1]));
+        out = replacement->Temporary().Open(kStreamWrite, true);
     }
     if (compress) {
         NStream filter(std::make_unique<NStreamCompress>(out));
         NStream::Copy(in, filter);
         filter.Close();
     } else {
-        NStream filter(std::make_unique<NStreamExpand>(in));
+        auto expand = std::make_unique<NStreamExpand>(in);
+        NStreamExpand& expander = *expand;
+        NStream filter(std::move(expand));
         NStream::Copy(filter, out);
+        if (!expander.ReachedEnd())
+            Fail(InputName(arguments) + ": not compressed data, or cut off: no end marker");
         filter.Close();
+        char extra = 0;
+        bool more = false;
+        try {
+            more = in.Read(1, &extra) > 0;
+        } catch (const NFileException& error) {
+            if (!error.IsEndOfData())
+                throw;
+        }
+        if (more)
+            Fail(InputName(arguments) + ": damaged: data follows the end marker");
     }
     out.Close();
+    if (replacement)
+        replacement->Commit();
     return 0;
 }
 
@@ -439,6 +646,10 @@ int main(int argc, char** argv)
         return argc < 2 ? kExitUsage : 0;
     }
     std::string command = argv[1];
+    if (argc >= 3 && std::strcmp(argv[2], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     try {
         if (command == "create")
             return Create(Parse(argc, argv, { "--app", "--tag", "--segment" }));
@@ -458,10 +669,13 @@ int main(int argc, char** argv)
             return Filter(Parse(argc, argv, {}), command == "compress");
         std::fprintf(stderr, "xpb: unknown command %s\n%s", command.c_str(), kUsage);
         return kExitUsage;
+    } catch (const UsageFailure& failure) {
+        std::fprintf(stderr, "xpb: %s\n%s", failure.fMessage.c_str(), kUsage);
+        return kExitUsage;
     } catch (const Failure& failure) {
         std::fprintf(stderr, "xpb: %s\n", failure.fMessage.c_str());
     } catch (const NFileException& error) {
-        std::fprintf(stderr, "xpb: %s\n", error.what());
+        std::fprintf(stderr, "xpb: %s\n", ToolFileError(error).c_str());
     }
     return kExitFailure;
 }

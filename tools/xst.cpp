@@ -3,8 +3,10 @@
 #include "framework/NStringTable.h"
 #include "platform/NHostDrives.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
+#include "tools/ToolPaths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,7 +28,13 @@ const char kUsage[] =
 
 bool SpecOf(const char* linuxPath, NFileSpec& spec)
 {
-    return NFileSpec::FromHostPath(NHostDrives::The().ToHost(linuxPath), spec);
+    std::string host;
+    std::string problem;
+    if (!ToolHostPath(linuxPath, host, problem)) {
+        std::fprintf(stderr, "xst: %s\n", problem.c_str());
+        return false;
+    }
+    return NFileSpec::FromHostPath(host, spec);
 }
 
 int Compile(const char* sourcePath, const char* outPath)
@@ -49,8 +57,8 @@ int Compile(const char* sourcePath, const char* outPath)
         return kExitFailure;
     }
     try {
-        out.Delete();
-        NStream file = out.Open(kStreamWrite, true);
+        NFileReplacement replacement(out);
+        NStream file = replacement.Temporary().Open(kStreamWrite, true);
         file.WriteInt32(NStringTable::kMark);
         file.WriteInt32(NStringTable::kVersion);
         file.WriteInt32(static_cast<int32_t>(entries.size()));
@@ -63,8 +71,9 @@ int Compile(const char* sourcePath, const char* outPath)
             packed.Close();
         }
         file.Close();
+        replacement.Commit();
     } catch (const NFileException& failure) {
-        std::fprintf(stderr, "xst: %s\n", failure.what());
+        std::fprintf(stderr, "xst: cannot write %s: %s\n", outPath, failure.Reason().c_str());
         return kExitFailure;
     }
     return 0;
@@ -80,20 +89,38 @@ int Dump(const char* path)
     std::vector<XstText::Entry> entries;
     try {
         NStream file = spec.Open(kStreamRead, true);
-        file.ReadInt32();
-        file.ReadInt32();
+        int32_t mark = file.ReadInt32();
+        int32_t version = file.ReadInt32();
         int32_t count = file.ReadInt32();
-        NStream expanded(std::make_unique<NStreamExpand>(file));
+        if (mark != NStringTable::kMark || version != NStringTable::kVersion || count < 0) {
+            std::fprintf(stderr, "xst: %s: not a string table\n", path);
+            return kExitFailure;
+        }
+        auto expand = std::make_unique<NStreamExpand>(file);
+        NStreamExpand& expander = *expand;
+        NStream expanded(std::move(expand));
         for (int32_t i = 0; i < count; ++i) {
             int32_t id = expanded.ReadInt32();
             entries.emplace_back(id, expanded.ReadString());
         }
-    } catch (const NFileException& failure) {
-        if (!failure.IsEndOfData()) {
-            std::fprintf(stderr, "xst: %s\n", failure.what());
+        // The table's texts end exactly at the end marker.
+        char extra = 0;
+        bool more = false;
+        try {
+            more = expander.Read(1, &extra) > 0;
+        } catch (const NFileException&) {
+        }
+        if (more || !expander.ReachedEnd()) {
+            std::fprintf(stderr, "xst: %s: damaged: data after the %d entries it announces\n", path, count);
             return kExitFailure;
         }
-        std::fprintf(stderr, "xst: %s ends after %zu entries\n", path, entries.size());
+    } catch (const NFileException& failure) {
+        if (!failure.IsEndOfData()) {
+            std::fprintf(stderr, "xst: cannot read %s: %s\n", path, failure.Reason().c_str());
+            return kExitFailure;
+        }
+        std::fprintf(stderr, "xst: %s: damaged: it ends after %zu entries\n", path, entries.size());
+        return kExitFailure;
     }
     std::string text = XstText::Format(entries);
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -104,6 +131,11 @@ int Dump(const char* path)
 
 int main(int argc, char** argv)
 {
+    if ((argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        || (argc >= 3 && std::strcmp(argv[2], "--help") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "compile") == 0)
         return Compile(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "dump") == 0)

@@ -366,3 +366,78 @@ TEST_F(LMAlbumBuilderTest, LaunchViewerRunsTheRegisteredCommand)
 }
 
 } // namespace
+
+namespace {
+
+// An album already at the output stays whole while the new one is built beside it, and is
+// replaced in one step when the new one is finished; a creation that fails leaves it alone.
+TEST_F(LMAlbumBuilderTest, ExistingAlbumIsReplacedOnlyWhenTheNewOneIsFinished)
+{
+    int32_t first = CreateNoTheme(Out());
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(first, Host(Photo("a.jpg")).c_str(), "a", "", "", kDate), 1);
+    fQip.QLA_CloseAlbum(first);
+    std::string old = NTestPrefix::ReadFile(Out());
+
+    std::filesystem::path notTheme = fPrefix.Root() / "broken.LMx";
+    NTestPrefix::WriteFile(notTheme, "not an archive");
+    EXPECT_EQ(fQip.QLA_CreateAlbum(Host(notTheme).c_str(), 0, Host(Out()).c_str(), 0), -2);
+    EXPECT_EQ(NTestPrefix::ReadFile(Out()), old) << "a failed creation leaves the album there";
+
+    int32_t second = CreateNoTheme(Out());
+    ASSERT_GT(second, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(second, Host(Photo("b.jpg", 5000)).c_str(), "b", "", "", kDate), 1);
+    ASSERT_EQ(fQip.QLA_AddPhoto(second, Host(Photo("c.jpg", 7000)).c_str(), "c", "", "", kDate), 1);
+    EXPECT_EQ(NTestPrefix::ReadFile(Out()), old) << "the old album stands while the new one is open";
+    char path[260];
+    fQip.QLA_GetOutputFilename(second, path, sizeof path);
+    EXPECT_EQ(std::string(path), Host(Out()));
+    fQip.QLA_CloseAlbum(second);
+    std::string now = NTestPrefix::ReadFile(Out());
+    EXPECT_NE(now, old);
+    EXPECT_GT(now.size(), 12000u);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Out().parent_path()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1u) << "no temporary file is left";
+    AlbumReader album(Out());
+    std::string type;
+    std::vector<Chunk> info = Info(album, "photo:Album.nfo", type);
+    bool numberOfPhotos = false;
+    for (const Chunk& chunk : info)
+        numberOfPhotos |= chunk.fTag == "NUMP" && chunk.fBody == std::string("\0\0\0\x02", 4);
+    EXPECT_TRUE(numberOfPhotos);
+}
+
+} // namespace
+
+namespace {
+
+// A base name longer than segment names allow: the set's first file carries the cut name,
+// the album is made, counted, sealed and read back under it.
+TEST_F(LMAlbumBuilderTest, SegmentedAlbumWithALongNameWorks)
+{
+    std::string longBase(120, 'L');
+    int32_t album = CreateNoTheme(Out(longBase + ".Qip"), 0, 1000);
+    ASSERT_GT(album, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(album, Host(Photo("a.jpg", 3000)).c_str(), "a", "", "", kDate), 1);
+    int32_t count = fQip.QLA_GetNumSegments(album);
+    EXPECT_GT(count, 3);
+    char name[260];
+    fQip.QLA_GetSegmentName(album, 0, name, sizeof name);
+    EXPECT_EQ(std::string(name), std::string(32, 'L') + ".Qip");
+    fQip.QLA_CloseAlbum(album);
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Out().parent_path()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, static_cast<size_t>(count));
+    AlbumReader reader(Out(std::string(name)));
+    EXPECT_EQ(reader.Read("photo:0000.jpg"), NTestPrefix::ReadFile(fPrefix.Root() / "photos" / "a.jpg"));
+    NFileSpec spec;
+    ASSERT_TRUE(NFileSpec::FromHostPath(Host(Out(std::string(name))), spec));
+    uint32_t checksum = 0;
+    EXPECT_TRUE(NBinder().Verify(spec, 0, &checksum));
+    EXPECT_EQ(static_cast<uint32_t>(reader.Binder().Place().fHeader.fChecksum), checksum);
+}
+
+} // namespace

@@ -198,3 +198,25 @@ TEST_F(LMThemeQueryTest, DamagedOrOtherLanguageCacheIsRebuilt)
 }
 
 } // namespace
+
+namespace {
+
+// A cache folder that does not exist must not silence the queries: each one answers from
+// its archive, themes inside and outside that folder alike, and no cache file appears.
+TEST_F(LMThemeQueryTest, MissingCacheFolderNeverEmptiesTheAnswers)
+{
+    ASSERT_TRUE(NRegistry::WriteString(kHKeyClassesRoot, "Lumorad", "", Host(fPrefix.Root() / "gone")));
+    std::filesystem::path first = Theme("Garden.LMx", "abc\n#17\nXYZ\nGarden\n",
+                                        {{"Garden:Help:English:Name.txt", "Garden"}});
+    std::filesystem::path second = Theme("Away.LMx", "abc\n#5\nAWY\nAway\n",
+                                         {{"Garden:Help:English:Name.txt", "Away"}}, "other");
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(Name(first), "Garden") << round;
+        EXPECT_EQ(Name(second), "Away") << round;
+        EXPECT_EQ(Info(second), std::make_pair(5, std::string("AWY"))) << round;
+    }
+    fQip.fLibrary.Unload();
+    EXPECT_FALSE(std::filesystem::exists(fPrefix.Root() / "gone"));
+}
+
+} // namespace

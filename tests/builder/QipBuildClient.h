@@ -151,7 +151,7 @@ public:
     ~AlbumReader()
     {
         NBinderRegistry::The().Unregister(&fBinder);
-        fBinder.Close();
+        EXPECT_TRUE(fBinder.Close());
     }
     static NFDirSpec Mount() { return NFDirSpec(NFDriveSpec("\\\\album-test\\"), ""); }
     bool Has(const std::string& element)

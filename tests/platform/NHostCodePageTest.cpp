@@ -27,4 +27,27 @@ TEST(NHostCodePageTest, FoldsLettersOnlyToUpperCase)
     EXPECT_EQ(NHostCodePage::FoldUpper("\xC9\xD8"), "\xC9\xD8");
 }
 
+TEST(NHostCodePageTest, Utf8BecomesTheCodePageOrNamesTheCharacterItLacks)
+{
+    std::string ansi;
+    // Every byte of the code page comes back from its UTF-8 form.
+    for (int byte = 1; byte < 256; ++byte) {
+        std::string one(1, static_cast<char>(byte));
+        ASSERT_TRUE(NHostCodePage::Utf8ToAnsi(NHostCodePage::AnsiToUtf8(one), ansi)) << byte;
+        EXPECT_EQ(ansi, one) << byte;
+    }
+    EXPECT_TRUE(NHostCodePage::Utf8ToAnsi("Stra\xC3\x9F" "e \xE2\x82\xAC", ansi));
+    EXPECT_EQ(ansi, "Stra\xDF" "e \x80");
+    std::string bad;
+    EXPECT_FALSE(NHostCodePage::Utf8ToAnsi("ok \xE2\x9C\x93 \xC4\x9F", ansi, &bad));
+    EXPECT_EQ(bad, "\xE2\x9C\x93");
+    EXPECT_FALSE(NHostCodePage::Utf8ToAnsi("\xC2\x80", ansi, &bad)) << "U+0080 has no byte: 0x80 is the euro sign";
+    // Not UTF-8 at all (a Latin-1 name, an overlong form, a lone surrogate): byte for byte.
+    for (std::string legacy : { std::string("caf\xE9"), std::string("\xC0\xAF"), std::string("\xED\xA0\x80") }) {
+        EXPECT_FALSE(NHostCodePage::IsUtf8(legacy));
+        EXPECT_TRUE(NHostCodePage::Utf8ToAnsi(legacy, ansi));
+        EXPECT_EQ(ansi, legacy);
+    }
+}
+
 }   // namespace

@@ -147,15 +147,22 @@ TEST_F(NHostDrivesTest, EveryComponentResolvesInAnyCaseAndExactNamesWin)
     EXPECT_EQ(Linux("D:\\readme"), (prefix.Root() / "d/readme").string());
 }
 
-TEST_F(NHostDrivesTest, MissingNamesKeepTheirCaseAndOnlyAsciiFolds)
+// Host names are Windows-1252 ("Ä" is C4), Linux names UTF-8 ("ä" is C3 A4 on disk).
+TEST_F(NHostDrivesTest, MissingNamesKeepTheirCaseAndCodePageLettersFold)
 {
     NTestPrefix prefix("D=%ROOT%/d:fixed");
     prefix.MakeFolder("d/Photos/sub");
     prefix.MakeFolder("d/\xC3\xA4rger");   // "ärger" in UTF-8
     EXPECT_EQ(Linux("D:\\photos\\New Folder\\SUB\\File.TXT"),
               (prefix.Root() / "d/Photos/New Folder/SUB/File.TXT").string());
-    EXPECT_EQ(Linux("D:\\\xC3\x84RGER"), (prefix.Root() / "d/\xC3\x84RGER").string());
-    EXPECT_EQ(Linux("D:\\\xC3\xA4RGER"), (prefix.Root() / "d/\xC3\xA4rger").string());
+    EXPECT_EQ(Linux("D:\\\xC4RGER"), (prefix.Root() / "d/\xC3\xA4rger").string()) << "Ä folds to ä";
+    EXPECT_EQ(Linux("D:\\\xE4rger\\Neu"), (prefix.Root() / "d/\xC3\xA4rger/Neu").string());
+    EXPECT_EQ(Linux("D:\\\xC4RGER2"), (prefix.Root() / "d/\xC3\x84RGER2").string()) << "a new name in UTF-8";
+    EXPECT_EQ(Linux("D:\\\x80uro"), (prefix.Root() / "d/\xE2\x82\xACuro").string()) << "0x80 is the euro sign";
+    // A legacy name that is not UTF-8 is found byte for byte.
+    prefix.MakeFolder("d/caf\xE9");
+    EXPECT_EQ(Linux("D:\\caf\xE9"), (prefix.Root() / "d/caf\xE9").string());
+    EXPECT_EQ(NHostDrives::The().ToHost((prefix.Root() / "d/caf\xE9").string()), "D:\\caf\xE9");
 }
 
 TEST_F(NHostDrivesTest, ToHostUsesTheLongestDriveFolder)
@@ -173,10 +180,14 @@ TEST_F(NHostDrivesTest, ToHostUsesTheLongestDriveFolder)
     std::replace(sibling.begin(), sibling.end(), '/', '\\');
     EXPECT_EQ(drives.ToHost(root + "/dx"), sibling);
 
-    std::string name = "/d/Fotos/\xC3\x9C" "ber \xE2\x9C\x93.jpg";
+    std::string name = "/d/Fotos/\xC3\x9C" "ber \xE2\x82\xAC.jpg";   // "Über €.jpg"
     NTestPrefix::WriteFile(root + name, "x");
-    EXPECT_EQ(drives.ToHost(root + name), "D:\\Fotos\\\xC3\x9C" "ber \xE2\x9C\x93.jpg");
+    EXPECT_EQ(drives.ToHost(root + name), "D:\\Fotos\\\xDC" "ber \x80.jpg");
     EXPECT_EQ(Linux(drives.ToHost(root + name)), root + name);
+    // A character the code page lacks cannot become a host path: the name is reported.
+    std::string unconvertible;
+    EXPECT_EQ(drives.ToHost(root + "/d/Fotos/tick \xE2\x9C\x93.jpg", &unconvertible), "");
+    EXPECT_EQ(unconvertible, "tick \xE2\x9C\x93.jpg");
 }
 
 TEST_F(NHostDrivesTest, ToHostTakesRelativePathsFromTheWorkingFolderThroughLinks)

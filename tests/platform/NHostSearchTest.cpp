@@ -107,4 +107,24 @@ TEST_F(NHostSearchTest, DriveRootListsNoDotEntriesAndMissingFoldersFail)
     EXPECT_FALSE(search.Next());
 }
 
-}  // namespace
+// Names are listed in their Windows-1252 form; a name the code page cannot hold is left out
+// and remembered for the program to report.
+TEST_F(NHostSearchTest, NamesAreListedInTheCodePageAndOthersAreSkipped)
+{
+    NTestPrefix prefix("D=%ROOT%/d:fixed");
+    NTestPrefix::WriteFile(prefix.Root() / "d" / "Stra\xC3\x9F" "e.jpg", "1");
+    NTestPrefix::WriteFile(prefix.Root() / "d" / "tick \xE2\x9C\x93.jpg", "22");
+    NTestPrefix::WriteFile(prefix.Root() / "d" / "legacy\xE9.jpg", "333");
+    NHostSearch::TakeSkippedNames();
+    std::map<std::string, NFoundEntry> found = Find("D:\\*.JPG");
+    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(found.count("Stra\xDF" "e.jpg"), 1u);
+    EXPECT_EQ(found.count("legacy\xE9.jpg"), 1u);
+    std::vector<NHostSkippedName> skipped = NHostSearch::TakeSkippedNames();
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].fLinuxPath, (prefix.Root() / "d" / "tick \xE2\x9C\x93.jpg").string());
+    EXPECT_EQ(skipped[0].fCharacter, "\xE2\x9C\x93");
+    EXPECT_TRUE(NHostSearch::Matches("\xC4*", "\xE4rger")) << "Ä matches ä";
+}
+
+}   // namespace

@@ -98,7 +98,7 @@ TEST_F(NBinderTest, ElementsReadBackThroughFileSpecificationsWithoutRegardToCase
         EXPECT_EQ(error.Code(), kFileElementWrite);
     }
     // Closing the binder drops the streams it served.
-    binder.Close();
+    EXPECT_TRUE(binder.Close());
     try {
         element.Seek(0);
         FAIL();
@@ -229,7 +229,7 @@ TEST_F(NBinderTest, DamagedDirectoriesFailCleanly)
     huge += std::string { char(start >> 24), char(start >> 16), char(start >> 8), char(start) };
     NTestPrefix::WriteFile(OnC("huge.xpb"), huge);
     NBinder binder;
-    EXPECT_THROW(binder.Open(File("huge.xpb"), fMount, kBinderRead), NFileException);
+    EXPECT_THROW(static_cast<void>(binder.Open(File("huge.xpb"), fMount, kBinderRead)), NFileException);
     EXPECT_FALSE(binder.IsOpen());
     EXPECT_EQ(binder.Open(File("good.xpb"), fMount, kBinderRead), 2);
 }
@@ -332,6 +332,21 @@ TEST_F(NBinderTest, BinderOpensOverAStreamInMemory)
     int32_t size = 0;
     EXPECT_TRUE(binder.Lookup(InMount("a:b.txt"), position, size));
     EXPECT_EQ(size, 9);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NBinderTest, VerifyOfAFileThatCannotBeOpenedIsFalse)
+{
+    MakeBinder("sealed.xpb", { { "a.txt", "aaaa" } });
+    NBinder::Seal(File("sealed.xpb"));
+    NBinder binder;
+    EXPECT_TRUE(binder.Verify(File("sealed.xpb")));
+    EXPECT_FALSE(binder.Verify(File("missing.xpb")));
+    fs::create_directories(OnC("folder.xpb"));
+    EXPECT_FALSE(binder.Verify(File("folder.xpb")));
 }
 
 } // namespace

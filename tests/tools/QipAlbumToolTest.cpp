@@ -25,8 +25,9 @@ protected:
 
 TEST_F(QipAlbumToolTest, MakeThenInfoShowsAlbumAndPhotoChunks)
 {
-    NTestPrefix::WriteFile(fPrefix.Root() / "a.jpg", std::string(700, 'a'));
-    NTestPrefix::WriteFile(fPrefix.Root() / "b.jpg", std::string(900, 'b'));
+    // Stored unchanged, so only their first bytes need to say JPEG.
+    NTestPrefix::WriteFile(fPrefix.Root() / "a.jpg", "\xFF\xD8\xFF" + std::string(697, 'a'));
+    NTestPrefix::WriteFile(fPrefix.Root() / "b.jpg", "\xFF\xD8\xFF" + std::string(897, 'b'));
     NTestPrefix::WriteFile(fPrefix.Root() / "disc.dat", "disc");
     fs::last_write_time(fPrefix.Root() / "a.jpg",
                         fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 3));
@@ -52,21 +53,80 @@ TEST_F(QipAlbumToolTest, MakeThenInfoShowsAlbumAndPhotoChunks)
     EXPECT_NE(json.find("\"photos\": [{\"element\": \"photo:0000.nfo\""), std::string::npos) << json;
 }
 
-TEST_F(QipAlbumToolTest, FailingCallsAreNamedWithTheirResult)
+TEST_F(QipAlbumToolTest, FailuresNameThePathTheStepAndTheReason)
 {
     std::string output;
     EXPECT_EQ(Run("make --out " + At("y.Qip") + " --no-theme " + At("missing.jpg"), output), 1);
-    EXPECT_NE(output.find("QLA_AddPhoto failed with result 0"), std::string::npos) << output;
+    EXPECT_EQ(output, "qipalbum: cannot read photo " + (fPrefix.Root() / "missing.jpg").string()
+                          + ": No such file or directory\n");
+    EXPECT_FALSE(fs::exists(fPrefix.Root() / "y.Qip"));
     output.clear();
     EXPECT_EQ(Run("make --out " + At("z.Qip") + " --theme " + At("none.LMx") + " " + At("missing.jpg"), output), 1);
-    EXPECT_NE(output.find("QLA_CreateAlbum failed with result -2"), std::string::npos) << output;
+    EXPECT_NE(output.find("cannot read theme " + (fPrefix.Root() / "none.LMx").string() + ": No such file or directory"),
+              std::string::npos) << output;
     output.clear();
+    NTestPrefix::WriteFile(fPrefix.Root() / "bad.LMx", "not an archive");
+    NTestPrefix::WriteFile(fPrefix.Root() / "p.jpg", "\xFF\xD8\xFF");
+    EXPECT_EQ(Run("make --out " + At("z.Qip") + " --theme " + At("bad.LMx") + " " + At("p.jpg"), output), 1);
+    EXPECT_NE(output.find("cannot use theme " + (fPrefix.Root() / "bad.LMx").string() + ": not a theme archive"),
+              std::string::npos) << output;
+    output.clear();
+    fs::create_directories(fPrefix.Root() / "folder.Qip");
+    EXPECT_EQ(Run("make --out " + At("folder.Qip") + " --no-theme " + At("p.jpg"), output), 1);
+    EXPECT_NE(output.find("folder.Qip: Is a directory"), std::string::npos) << output;
+    output.clear();
+    EXPECT_EQ(Run("make --out " + At("nofolder/z.Qip") + " --no-theme " + At("p.jpg"), output), 1);
+    EXPECT_NE(output.find("cannot write " + (fPrefix.Root() / "nofolder/z.Qip").string() + ": No such file"),
+              std::string::npos) << output;
+    output.clear();
+    NTestPrefix::WriteFile(fPrefix.Root() / "text.jpg", "plain text");
+    EXPECT_EQ(Run("make --out " + At("z.Qip") + " --no-theme " + At("text.jpg"), output), 1);
+    EXPECT_NE(output.find("text.jpg: not a JPEG file"), std::string::npos) << output;
+    EXPECT_EQ(Run("make --out " + At("z.Qip") + " --no-theme --force " + At("text.jpg"), output), 0) << output;
+    output.clear();
+    for (const char* own : { "--string NUMP=x", "--int OPTI=1", "--string DATE=x", "--string OSpc=x", "--int TSpc=2" }) {
+        EXPECT_EQ(Run("make --out " + At("w.Qip") + " --no-theme " + own + " " + At("p.jpg"), output), 2) << own;
+        EXPECT_NE(output.find("written by the library itself"), std::string::npos) << output;
+        output.clear();
+    }
     EXPECT_EQ(Run("theme " + At("none.LMx"), output), 0);
     EXPECT_EQ(output, "name\t\nicon-bytes\t0\nfeature-bytes\t0\nid\t0\ntriple\t\n");
     output.clear();
     EXPECT_EQ(Run("info " + At("none.Qip"), output), 1);
     output.clear();
     EXPECT_EQ(Run("make --no-theme", output), 2);
+}
+
+TEST_F(QipAlbumToolTest, FailedMakeLeavesAnExistingAlbumAndRefusesAnInputAsOutput)
+{
+    NTestPrefix::WriteFile(fPrefix.Root() / "p.jpg", "\xFF\xD8\xFF" + std::string(100, 'p'));
+    std::string output;
+    ASSERT_EQ(Run("make --out " + At("good.Qip") + " --no-theme " + At("p.jpg"), output), 0) << output;
+    std::string good = NTestPrefix::ReadFile(fPrefix.Root() / "good.Qip");
+    EXPECT_EQ(Run("make --out " + At("good.Qip") + " --no-theme " + At("missing.jpg"), output), 1);
+    EXPECT_EQ(NTestPrefix::ReadFile(fPrefix.Root() / "good.Qip"), good);
+
+    output.clear();
+    EXPECT_EQ(Run("make --out " + At("p.jpg") + " --no-theme " + At("p.jpg"), output), 2);
+    EXPECT_NE(output.find("is also an input"), std::string::npos) << output;
+    EXPECT_EQ(NTestPrefix::ReadFile(fPrefix.Root() / "p.jpg"), "\xFF\xD8\xFF" + std::string(100, 'p'));
+
+    // A successful make replaces the album and leaves nothing else behind.
+    ASSERT_EQ(Run("make --out " + At("good.Qip") + " --no-theme " + At("p.jpg") + " " + At("p.jpg"), output), 0);
+    EXPECT_NE(NTestPrefix::ReadFile(fPrefix.Root() / "good.Qip"), good);
+    size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(fPrefix.Root()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 2u) << "p.jpg and good.Qip only";
+}
+
+TEST_F(QipAlbumToolTest, HelpGoesToStandardOutput)
+{
+    for (const char* help : { "--help", "make --help", "info --help" }) {
+        std::string output;
+        EXPECT_EQ(NRunCommand("(" + std::string(LUMORA_QIPALBUM) + " " + help + " 2>/dev/null)", output), 0) << help;
+        EXPECT_EQ(output.find("usage: qipalbum"), 0u) << help;
+    }
 }
 
 // A width x height JPEG made by cjpeg from a gradient.

@@ -7,7 +7,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -144,6 +150,135 @@ TEST_F(XpbTest, FiltersRoundTripAndErrorsNameTheFile)
     EXPECT_NE(absent.fOutput.find("absent.xpb"), std::string::npos);
     EXPECT_EQ(Xpb("frobnicate").fStatus, 2);
     EXPECT_EQ(Xpb("--help").fStatus, 0);
+}
+
+// An add that fills the disk leaves the archive as it was, and says why it failed.
+TEST_F(XpbTest, AddOntoAFullDiskKeepsTheArchiveReadable)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting a small tmpfs needs root; NBinderJournalTest covers full disks by fault injection";
+    fs::path disk = fPrefix.MakeFolder("disk");
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=200k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    struct Unmount {
+        fs::path fPath;
+        ~Unmount() { umount2(fPath.c_str(), MNT_DETACH); }
+    } unmount { disk };
+    ASSERT_EQ(Xpb("create " + At("disk/a.xpb") + " --app 2 --tag ABCD " + At("src")).fStatus, 0);
+    std::string before = Xpb("list " + At("disk/a.xpb")).fOutput;
+    NTestPrefix::WriteFile(fPrefix.Root() / "big.bin", std::string(300000, 'b'));
+    ToolRun add = Xpb("add " + At("disk/a.xpb") + " " + At("big.bin") + " big.bin");
+    EXPECT_EQ(add.fStatus, 1);
+    EXPECT_NE(add.fOutput.find("No space left on device"), std::string::npos) << add.fOutput;
+    EXPECT_NE(add.fOutput.find((disk / "a.xpb").string()), std::string::npos) << add.fOutput;
+    ToolRun after = Xpb("list " + At("disk/a.xpb"));
+    EXPECT_EQ(after.fStatus, 0) << after.fOutput;
+    EXPECT_EQ(after.fOutput, before);
+    EXPECT_FALSE(fs::exists(disk / "a.xpb-journal"));
+}
+
+// kill -9 at moments spread over an add: the archive lists its old elements or the new set.
+TEST_F(XpbTest, KilledAddLeavesTheOldOrTheNewArchive)
+{
+    ASSERT_EQ(Xpb("create " + At("a.xpb") + " --app 2 --tag ABCD " + At("src")).fStatus, 0);
+    std::string archive = NTestPrefix::ReadFile(fPrefix.Root() / "a.xpb");
+    std::string before = Xpb("list " + At("a.xpb")).fOutput;
+    NTestPrefix::WriteFile(fPrefix.Root() / "big.bin", std::string(24 << 20, 'b'));
+    ASSERT_EQ(Xpb("add " + At("a.xpb") + " " + At("big.bin") + " big.bin").fStatus, 0);
+    std::string after = Xpb("list " + At("a.xpb")).fOutput;
+    std::string xpb = LUMORA_XPB;
+    std::string target = (fPrefix.Root() / "a.xpb").string();
+    std::string source = (fPrefix.Root() / "big.bin").string();
+    for (int round = 0; round < 20; ++round) {
+        NTestPrefix::WriteFile(fPrefix.Root() / "a.xpb", archive);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            execl(xpb.c_str(), xpb.c_str(), "add", target.c_str(), source.c_str(), "big.bin", nullptr);
+            _exit(127);
+        }
+        usleep(static_cast<useconds_t>(round * 1500));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ToolRun list = Xpb("list " + At("a.xpb"));
+        EXPECT_EQ(list.fStatus, 0) << "round " << round << ": " << list.fOutput;
+        EXPECT_TRUE(list.fOutput == before || list.fOutput == after) << "round " << round << ": " << list.fOutput;
+    }
+}
+
+// The tools' own files: an output inside the folder being packed is refused.
+TEST_F(XpbTest, CreateRefusesToPackItsOwnOutput)
+{
+    ToolRun self = Xpb("create " + At("src/self.xpb") + " --app 2 --tag ABCD " + At("src/"));
+    EXPECT_EQ(self.fStatus, 1);
+    EXPECT_NE(self.fOutput.find("inside the folder it packs"), std::string::npos) << self.fOutput;
+    EXPECT_FALSE(fs::exists(fPrefix.Root() / "src" / "self.xpb"));
+    EXPECT_EQ(Xpb("expand " + At("src/a.txt") + " " + At("src/a.txt")).fStatus, 1);
+    EXPECT_EQ(NTestPrefix::ReadFile(fPrefix.Root() / "src" / "a.txt"), "top");
+}
+
+TEST_F(XpbTest, HelpGoesToStandardOutputAndUsageErrorsExitTwo)
+{
+    for (const char* help : { "--help", "create --help", "extract --help" }) {
+        std::string output;
+        EXPECT_EQ(NRunCommand("(" + std::string(LUMORA_XPB) + " " + help + " 2>/dev/null)", output), 0) << help;
+        EXPECT_EQ(output.find("usage: xpb"), 0u) << help;
+    }
+    EXPECT_EQ(Xpb("create " + At("x.xpb")).fStatus, 2);
+    EXPECT_EQ(Xpb("list").fStatus, 2);
+    EXPECT_EQ(Xpb("list " + At("x.xpb") + " --bogus 1").fStatus, 2);
+}
+
+// Damage is named, never passed on as good data.
+TEST_F(XpbTest, ExtractAndCatReportCutElementsAndWrongChecksums)
+{
+    NTestPrefix::WriteFile(fPrefix.Root() / "src" / "Assets" / "Photo" / "0001.jpg", std::string(600, 'p'));
+    ASSERT_EQ(Xpb("create " + At("set.Qip") + " --app 2 --tag SEGM --segment 300 --seal " + At("src")).fStatus, 0);
+    ASSERT_EQ(Xpb("extract " + At("set.Qip") + " " + At("whole")).fStatus, 0);
+    fs::path third = fPrefix.Root() / "set3_";
+    for (const fs::directory_entry& entry : fs::directory_iterator(fPrefix.Root())) {
+        if (entry.path().filename().string().starts_with("set3_"))
+            third = entry.path();
+    }
+    ASSERT_TRUE(fs::exists(third));
+    fs::resize_file(third, 200);
+    ToolRun cut = Xpb("extract " + At("set.Qip") + " " + At("cut"));
+    EXPECT_EQ(cut.fStatus, 1);
+    EXPECT_NE(cut.fOutput.find("assets:photo:0001.jpg is damaged: only "), std::string::npos) << cut.fOutput;
+    ToolRun cat = Xpb("cat " + At("set.Qip") + " assets:photo:0001.jpg");
+    EXPECT_EQ(cat.fStatus, 1);
+    EXPECT_NE(cat.fOutput.find("is damaged"), std::string::npos);
+
+    ASSERT_EQ(Xpb("create " + At("sealed.xpb") + " --app 2 --tag ABCD --seal " + At("src")).fStatus, 0);
+    std::string bytes = NTestPrefix::ReadFile(fPrefix.Root() / "sealed.xpb");
+    bytes[30] = static_cast<char>(bytes[30] ^ 0x20);
+    NTestPrefix::WriteFile(fPrefix.Root() / "sealed.xpb", bytes);
+    ToolRun flipped = Xpb("extract " + At("sealed.xpb") + " " + At("flipped"));
+    EXPECT_EQ(flipped.fStatus, 1);
+    EXPECT_NE(flipped.fOutput.find("damaged: the checksum is 0x"), std::string::npos) << flipped.fOutput;
+}
+
+TEST_F(XpbTest, ExpandRefusesCutOrRandomInput)
+{
+    std::string text(5000, 'x');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>('a' + (i * i) % 23);
+    std::string packed = Xpb("compress", text).fOutput;
+    ASSERT_EQ(Xpb("expand", packed).fOutput, text);
+    ToolRun cut = Xpb("expand", packed.substr(0, packed.size() / 2));
+    EXPECT_EQ(cut.fStatus, 1);
+    EXPECT_NE(cut.fOutput.find("no end marker"), std::string::npos);
+    std::string random(3000, '\0');
+    uint32_t seed = 7;
+    for (char& c : random) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    EXPECT_EQ(Xpb("expand", random).fStatus, 1);
+    NTestPrefix::WriteFile(fPrefix.Root() / "cut.bin", packed.substr(0, 40));
+    EXPECT_EQ(Xpb("expand " + At("cut.bin") + " " + At("out.txt")).fStatus, 1);
+    EXPECT_FALSE(fs::exists(fPrefix.Root() / "out.txt")) << "no half-expanded output";
 }
 
 } // namespace

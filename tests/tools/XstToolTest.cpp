@@ -101,4 +101,36 @@ TEST_F(XstToolTest, CompiledTableLoadsAndDumpsBackExactly)
     EXPECT_EQ(Xst("frobnicate", output), 2);
 }
 
+TEST_F(XstToolTest, DumpRefusesWhatIsNoStringTableOrIsCut)
+{
+    std::string random(2000, '\0');
+    uint32_t seed = 3;
+    for (char& c : random) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    NTestPrefix::WriteFile(fPrefix.Root() / "random.xst", random);
+    std::string output;
+    EXPECT_EQ(Xst("dump " + At("random.xst"), output), 1);
+    EXPECT_NE(output.find("random.xst: not a string table"), std::string::npos) << output;
+
+    NTestPrefix::WriteFile(fPrefix.Root() / "eng.txt", "1\tOne\n2\tTwo two two\n3\tThree\n");
+    ASSERT_EQ(Xst("compile " + At("eng.txt") + " " + At("eng.xst"), output), 0);
+    std::string table = NTestPrefix::ReadFile(fPrefix.Root() / "eng.xst");
+    NTestPrefix::WriteFile(fPrefix.Root() / "cut.xst", table.substr(0, table.size() - 8));
+    output.clear();
+    EXPECT_EQ(Xst("dump " + At("cut.xst"), output), 1);
+    EXPECT_NE(output.find("cut.xst: damaged"), std::string::npos) << output;
+    // The program's loader stays lenient: it takes the texts that are there.
+    NFileSpec cut;
+    ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost((fPrefix.Root() / "cut.xst").string()), cut));
+    NStringTable::The().Load(cut, false);
+    EXPECT_EQ(NStringTable::The().GetString(1), "One");
+    NStringTable::The().Clear();
+
+    output.clear();
+    EXPECT_EQ(NRunCommand("(" + std::string(LUMORA_XST) + " dump --help 2>/dev/null)", output), 0);
+    EXPECT_EQ(output.find("usage: xst"), 0u);
+}
+
 } // namespace
