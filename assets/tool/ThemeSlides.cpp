@@ -229,13 +229,13 @@ int RenderThemes(int argc, char** argv)
             }
         }
         NBinderRegistry::The().Unregister(&theme);
-        theme.Close();
+        (void)theme.Close(); // opened for reading: nothing to lose
         ++photo;
     }
     ContactSheet(pictures, std::string(argv[4]) + "/contact-themes.png", 4);
     NAppClock::The().SetSource(nullptr);
     std::printf("%d texts measured, %d fault(s)\n", renderer.fTexts, renderer.fFaults);
     NBinderRegistry::The().Unregister(&binder);
-    binder.Close();
+    (void)binder.Close(); // opened for reading: nothing to lose
     return renderer.fFaults == 0 ? 0 : kToolExitFailure;
 }

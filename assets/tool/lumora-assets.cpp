@@ -405,7 +405,7 @@ int Check(int argc, char** argv)
         if (binder.Open(file, mount, kBinderRead) < 0 || !binder.Root())
             ToolFail(std::string(argv[2]) + ": the archive does not open");
         CollectFiles(*binder.Root(), "", files);
-        binder.Close();
+        (void)binder.Close(); // opened for reading: nothing to lose
     } catch (const NFileException& error) {
         ToolFail(std::string(argv[2]) + ": " + error.what());
     }

@@ -64,7 +64,7 @@ int RenderAll(int argc, char** argv)
     }
     NAppClock::The().SetSource(nullptr);
     std::printf("%d texts measured, %d fault(s)\n", renderer.fTexts, renderer.fFaults);
-    binder.Close();
+    (void)binder.Close(); // opened for reading: nothing to lose
     return renderer.fFaults == 0 ? 0 : kToolExitFailure;
 }
 

@@ -66,7 +66,7 @@ std::set<std::string> ArchiveFiles(const fs::path& path, int32_t& application)
     std::set<std::string> files;
     if (binder.Root())
         CollectFiles(*binder.Root(), "", files);
-    binder.Close();
+    EXPECT_TRUE(binder.Close());
     return files;
 }
 
@@ -295,7 +295,7 @@ TEST_F(AssetsTest, EverySpriteDecodesAtThirtyTwoAndEightBits)
     }
     EXPECT_EQ(sprites, 39);
     NBinderRegistry::The().Unregister(&binder);
-    binder.Close();
+    EXPECT_TRUE(binder.Close());
 
     // The setup's sprites, loose in its folder with their palettes.
     NPalette theme;
