@@ -39,3 +39,7 @@ echo "Tools (in build/bin):"
 for tool in build/bin/*; do
   [ -f "$tool" ] && [ -x "$tool" ] && echo "  $(basename "$tool")"
 done
+
+echo
+echo "Assets (build/normal): Data/Qip.xpb $(stat -c %s build/normal/Data/Qip.xpb) bytes, $(tail -n 1 build/normal/assets/work/Qip-check.txt)"
+echo "  themes in build/normal/assets/Qip/LMx, the setup's art in build/normal/assets/Setup, screens in build/normal/contact-sheets"

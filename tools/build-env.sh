@@ -13,6 +13,7 @@ LUMORA_PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-liberation fonts-dejavu-core
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libsdl2-dev xvfb xdotool x11-utils x11-xserver-utils openbox imagemagick python3
+  librsvg2-bin fonts-comfortaa fonts-quicksand fonts-dancingscript fonts-lobster
 )
 
 lumora_install_packages() {

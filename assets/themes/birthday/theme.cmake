@@ -1,0 +1,12 @@
+# The art of the theme "Happy Birthday": its project folder, features and the values of its pictures.
+set(THEME_PROJECT Birthday)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 DATE=1 MUSC=1)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "blush")
+set(THEME_TINT "#ff7fab")
+set(THEME_TINT_OPACITY "0.22")
+set(THEME_ACCENT "#ffffff")
+set(THEME_ACCENT_DARK "#d9577a")
+set(THEME_DASH "14 8")
+set(THEME_CAPTION_PLATE "0.8")
+set(THEME_MOTIF "birthday")

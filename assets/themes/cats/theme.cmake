@@ -1,0 +1,12 @@
+# The art of the theme "Cats": its project folder, features and the values of its pictures.
+set(THEME_PROJECT Cats)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 MUSC=1 cSCR=1)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "mint")
+set(THEME_TINT "#2f8f80")
+set(THEME_TINT_OPACITY "0.20")
+set(THEME_ACCENT "#ffffff")
+set(THEME_ACCENT_DARK "#2f7a6e")
+set(THEME_DASH "1 9")
+set(THEME_CAPTION_PLATE "0.8")
+set(THEME_MOTIF "cats")

@@ -1,0 +1,12 @@
+# The art of the theme "Collage": its project folder, features and the values of its pictures.
+set(THEME_PROJECT Collage)
+set(THEME_FEATURES SHOW=1 CAPT=1 TITL=2 MUSC=1 COLG=4)
+set(THEME_SLIDE collage)
+set(THEME_BACKDROP "lilac")
+set(THEME_TINT "#6b3fa0")
+set(THEME_TINT_OPACITY "0.22")
+set(THEME_ACCENT "#ffd24a")
+set(THEME_ACCENT_DARK "#6b3fa0")
+set(THEME_DASH "16 6")
+set(THEME_CAPTION_PLATE "0")
+set(THEME_MOTIF "collage")

@@ -1,0 +1,12 @@
+# The art of the theme "Autumn Leaves": its project folder, features and the values of its pictures.
+set(THEME_PROJECT Fall)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 DATE=1 MUSC=1)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "amber")
+set(THEME_TINT "#c2591b")
+set(THEME_TINT_OPACITY "0.28")
+set(THEME_ACCENT "#fff1d6")
+set(THEME_ACCENT_DARK "#a04a12")
+set(THEME_DASH "10 6")
+set(THEME_CAPTION_PLATE "0.75")
+set(THEME_MOTIF "fall")

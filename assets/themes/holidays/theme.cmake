@@ -1,0 +1,12 @@
+# The art of the theme "Happy Holidays": its project folder, features and the values of its pictures.
+set(THEME_PROJECT Holidays)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 DATE=1 MUSC=1)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "frost")
+set(THEME_TINT "#1f5e3a")
+set(THEME_TINT_OPACITY "0.38")
+set(THEME_ACCENT "#ffffff")
+set(THEME_ACCENT_DARK "#8e1d2a")
+set(THEME_DASH "2 10")
+set(THEME_CAPTION_PLATE "0.75")
+set(THEME_MOTIF "holidays")

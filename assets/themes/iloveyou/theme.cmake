@@ -1,0 +1,12 @@
+# The art of the theme "I Love You": its project folder, features and the values of its pictures.
+set(THEME_PROJECT ILoveYou)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 DATE=1 MUSC=1)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "rose")
+set(THEME_TINT "#e23b5a")
+set(THEME_TINT_OPACITY "0.25")
+set(THEME_ACCENT "#ffffff")
+set(THEME_ACCENT_DARK "#b82443")
+set(THEME_DASH "0.1 12")
+set(THEME_CAPTION_PLATE "0.8")
+set(THEME_MOTIF "love")

@@ -1,0 +1,12 @@
+# The art of the theme "Photo Album": its project folder, features and the values of its pictures.
+set(THEME_PROJECT PhotoAlbum)
+set(THEME_FEATURES SHOW=1 CAPT=2 TITL=2 DATE=2)
+set(THEME_SLIDE slide)
+set(THEME_BACKDROP "sand")
+set(THEME_TINT "#4a7fc0")
+set(THEME_TINT_OPACITY "0.18")
+set(THEME_ACCENT "#ffffff")
+set(THEME_ACCENT_DARK "#2f5e9a")
+set(THEME_DASH "none")
+set(THEME_CAPTION_PLATE "0.85")
+set(THEME_MOTIF "album")
