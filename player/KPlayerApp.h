@@ -1,0 +1,57 @@
+// The album player's application class: options, its page, keys and the mouse.
+#pragma once
+
+#include "framework/NSpriteApp.h"
+#include "player/KSlide.h"
+#include "storage/NFileSpec.h"
+
+#include <memory>
+#include <string>
+
+class KPlayerPage;
+class KPlayerScreen;
+
+/// lumora-player [ALBUM] [--screensaver] [--slide=N] [--trace] [--save-png=FILE]
+/// "--screensaver" (or a program file named *.scr): full screen, the show loops and any
+/// key or click quits. "--trace" prints each slide shown ("slide INDEX KIND PHOTO") and
+/// each pause; "--save-png=FILE" saves the first presented slide on the headless window
+/// and quits.
+class KPlayerApp : public NSpriteApp {
+public:
+    static constexpr int32_t kShowPage = 1;
+
+    KPlayerApp();
+    ~KPlayerApp() override;
+
+    static KPlayerApp& The();
+    static KPlayerApp* IfAlive();
+
+    bool Initialize() override;
+    void Start() override;
+    void Idle() override;
+    std::string GetAppName() const override;
+    std::string GetWindowTitle() const override;
+    void KeyDown(const NInputEvent& event) override;
+    void MouseMove(const NInputEvent& event) override;
+    void MouseDown(const NInputEvent& event) override;
+    bool WantsFullScreen() const override;
+
+    const NFileSpec& AlbumSpec() const { return fAlbum; }
+    int32_t StartSlide() const { return fStartSlide; }
+    bool Loops() const { return fScreenSaver; }
+    bool IsScreenSaver() const { return fScreenSaver; }
+    void SlideShown(int32_t index, const KSlide& slide);
+    void StateChanged(bool paused);
+
+private:
+    KPlayerScreen* Screen() const;
+
+    std::unique_ptr<KPlayerPage> fPage;
+    NFileSpec fAlbum;
+    bool fScreenSaver = false;
+    bool fTrace = false;
+    bool fFullScreen = false;
+    int32_t fStartSlide = 0;
+    std::string fSavePng;
+    bool fSaved = false;
+};
