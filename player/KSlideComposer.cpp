@@ -30,6 +30,7 @@ static constexpr int kMaxScale = 8;
 static constexpr uint32_t kDamageBackground = 0xFF2A1D3A;
 static constexpr uint32_t kDamagePanel = 0xC0000000;
 static constexpr int kDamageMargin = 60;
+static constexpr int16_t kDamageBand = 40;
 static constexpr double kPi = 3.14159265358979;
 static constexpr int kMatSide = 4;
 static constexpr uint32_t kOpaque = 0xFF000000;
@@ -63,6 +64,16 @@ std::string KSlideComposer::ExpandTags(const KAlbum& album, const std::string& t
     return tidy;
 }
 
+bool KSlideComposer::Decoded(const NJpegSprite* sprite, const std::string& picture)
+{
+    if (picture.empty())
+        return false;
+    if (sprite && !sprite->DecodedSize().IsEmpty() && !sprite->HadFileError())
+        return true;
+    fFailures.push_back(picture);
+    return false;
+}
+
 std::unique_ptr<NJpegSprite> KSlideComposer::StartDecode(const std::string& picture, uint32_t sliceMilliseconds)
 {
     if (picture.empty())
@@ -93,6 +104,7 @@ void KSlideComposer::Begin(const KSlide& slide, uint32_t sliceMilliseconds)
     fBackground.reset();
     fPhotoRect = NRect();
     fPhotoDecoded = false;
+    fFailures.clear();
     const KShowDescription& show = fAlbum.Show();
     std::string background;
     switch (slide.fKind) {
@@ -104,6 +116,7 @@ void KSlideComposer::Begin(const KSlide& slide, uint32_t sliceMilliseconds)
         background = slide.fPicture;
         break;
     }
+    fBackgroundName = background;
     fBackground = StartDecode(background, sliceMilliseconds);
     if (slide.fKind == KSlideKind::kPhoto)
         fPhoto = StartDecode(slide.fPicture, sliceMilliseconds);
@@ -205,7 +218,7 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
     Stage stage;
     NSpImage& canvas = *stage.fCanvas.CurrentImage();
     canvas.FillRect(canvas.Bounds(), kDamageBackground);
-    if (fBackground && !fBackground->DecodedSize().IsEmpty()) {
+    if (Decoded(fBackground.get(), fBackgroundName)) {
         const NRect& size = fBackground->DecodedSize();
         const NTransformPoint from[3] = { { 0, 0 }, { double(size.fWidth), 0 }, { 0, double(size.fHeight) } };
         const NTransformPoint to[3] = { { 0, 0 }, { double(kWidth), 0 }, { 0, double(kHeight) } };
@@ -226,7 +239,7 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
         }
         if (box.size() < 4)
             box = { 0, 0, kWidth, kHeight };
-        if (fPhoto && !fPhoto->DecodedSize().IsEmpty()) {
+        if (Decoded(fPhoto.get(), fSlide.fPicture)) {
             fPhotoDecoded = true;
             const NRect& size = fPhoto->DecodedSize();
             double scale = std::min(double(box[2]) / size.fWidth, double(box[3]) / size.fHeight);
@@ -302,6 +315,15 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
     }
     case KSlideKind::kClosing:
         break;
+    }
+    if (!fFailures.empty()) {
+        // The slide still shows what it can, and says which part of the album is damaged.
+        std::string note = "Damaged in this album:";
+        for (const std::string& name : fFailures)
+            note += " " + name;
+        NRect band(0, 0, kWidth, kDamageBand);
+        Fill(stage, band, kDamagePanel);
+        AddText(stage, kDefaultFont, 0xFFFFFFFF, { 8, 4, kWidth - 16, kDamageBand - 8 }, note);
     }
     stage.fCanvas.MarkChanged();
     stage.fUniverse.RepaintAll(NRect(0, 0, kWidth, kHeight));

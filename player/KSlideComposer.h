@@ -36,16 +36,22 @@ public:
     const NRect& PhotoRect() const { return fPhotoRect; }
     /// The last photo's decoded pixels and size, for comparisons and the HTML export.
     bool PhotoDecoded() const { return fPhotoDecoded; }
+    /// The pictures of the last composed slide that could not be read, by element name.
+    const std::vector<std::string>& Failures() const { return fFailures; }
     /// Replaces "@1st"-style album tags by the album's strings and "\n" by line breaks.
     static std::string ExpandTags(const KAlbum& album, const std::string& text);
 
 private:
     std::unique_ptr<NJpegSprite> StartDecode(const std::string& picture, uint32_t sliceMilliseconds);
+    /// True when the picture was decoded whole; otherwise its name joins the failures.
+    bool Decoded(const NJpegSprite* sprite, const std::string& picture);
 
     const KAlbum& fAlbum;
     KSlide fSlide;
     std::unique_ptr<NJpegSprite> fBackground;
     std::unique_ptr<NJpegSprite> fPhoto;
+    std::string fBackgroundName;
+    std::vector<std::string> fFailures;
     NRect fPhotoRect;
     bool fPhotoDecoded = false;
 };
