@@ -18,6 +18,10 @@ static constexpr uint32_t kBarMilliseconds = 2500;
 static constexpr int16_t kBarY = KSlideComposer::kHeight - 34;
 static constexpr int16_t kNumberX = KSlideComposer::kWidth - 90;
 static constexpr int16_t kNumberY = 8;
+// The palette's own entries; the static ones around them include index 0, which means
+// "no shadow" to a text.
+static constexpr int kFirstIndex = 10;
+static constexpr int kLastIndex = 245;
 static constexpr char kBarFont[] = "Quicksand Medium,12b";
 
 KPlayerScreen::KPlayerScreen(NPage& page) : NPageData(page) {}
@@ -36,13 +40,13 @@ void KPlayerScreen::Enter()
     NFont font;
     font.FontFromText(kBarFont);
     const NPalette* palette = NPaletteRegistry::The().GetScreenPalette();
-    int white = palette && palette->Data() ? palette->Data()->NearestIndex(255, 255, 255) : NCanvas::kDefaultTextIndex;
-    int black = palette && palette->Data() ? palette->Data()->NearestIndex(0, 0, 0) : 0;
+    int white = palette && palette->Data() ? palette->Data()->NearestIndexIn(255, 255, 255, kFirstIndex, kLastIndex) : NCanvas::kDefaultTextIndex;
+    int black = palette && palette->Data() ? palette->Data()->NearestIndexIn(0, 0, 0, kFirstIndex, kLastIndex) : kFirstIndex;
     for (NSpText* text : { &fNumber, &fBar }) {
         text->SetFont(font);
         text->SetMargins(8, 4);
         app.Universe().AddChild(*text, kTextPriority);
-        text->SetText(" ", white, black, 0, true);
+        text->SetText(" ", white, 0, black, true);
     }
     ShowSlide(app.StartSlide() < int32_t(fAlbum.Slides().size()) ? app.StartSlide() : 0);
     fBar.SetVisible(false);
@@ -74,11 +78,11 @@ void KPlayerScreen::UpdateTexts()
     const auto& slides = fAlbum.Slides();
     char number[64];
     std::snprintf(number, sizeof number, "%d / %d", int(fIndex + 1), int(slides.size()));
-    fNumber.SetText(number, NSpText::kKeepColor, NSpText::kKeepColor, 0, false);
+    fNumber.SetText(number, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
     fNumber.MoveTo(NPoint(kNumberX, kNumberY));
     std::string bar = std::string("|<  First     <  Previous     ") + (fState == State::kPaused ? ">  Play" : "||  Pause")
         + "     Next  >     Last  >|     " + KSlideKindName(slides[size_t(fIndex)].fKind) + " " + number;
-    fBar.SetText(bar, NSpText::kKeepColor, NSpText::kKeepColor, 0, false);
+    fBar.SetText(bar, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
     fBar.MoveTo(NPoint(int16_t((KSlideComposer::kWidth - fBar.LocalRect().fWidth) / 2), kBarY));
 }
 

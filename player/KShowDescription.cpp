@@ -1,6 +1,8 @@
 // Reading of show descriptions and of their values.
 #include "player/KShowDescription.h"
 
+#include "platform/NHostDisplay.h"
+
 #include <cctype>
 #include <cstdlib>
 
@@ -19,7 +21,8 @@ void KShowDescription::Read(const std::string& text)
         size_t equals = line.find('=');
         if (line.empty() || line[0] == '#' || equals == std::string::npos || equals == 0)
             continue;
-        fValues[line.substr(0, equals)] = line.substr(equals + 1);
+        // Show descriptions are written in UTF-8; the programs draw Windows-1252 text.
+        fValues[line.substr(0, equals)] = NHostUtf8ToAnsi(line.substr(equals + 1));
     }
 }
 

@@ -145,7 +145,7 @@ TEST_F(KAlbumTest, NewbornSlideFollowsTheTitleAndShowsTheNames)
     EXPECT_EQ(Kinds(album), (std::vector<std::string> { "title", "newborn", "photo0", "credit" }));
     EXPECT_EQ(KSlideComposer::ExpandTags(album, album.Show().Text("newborn.name.text")), "Anna Sophie Berg");
     EXPECT_EQ(KSlideComposer::ExpandTags(album, album.Show().Text("newborn.details.text")),
-              "12 March 2026\n3.4 kg · 51 cm");
+              "12 March 2026\n3.4 kg \xB7 51 cm");   // the show text in the programs' code page
     // The girl variant's picture, and the names drawn in their box.
     EXPECT_EQ(album.Slides()[1].fPicture, "@girl:title.jpg");
     KSlideComposer composer(album);
