@@ -4,6 +4,9 @@
 #include "framework/NKeyTable.h"
 #include "player/KPlayerPage.h"
 #include "player/KPlayerScreen.h"
+#include "player/KStartPage.h"
+#include "player/KStartScreen.h"
+#include "storage/NFIterator.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostHeadlessDisplay.h"
 #include "platform/NHostHeadlessWindow.h"
@@ -123,6 +126,27 @@ bool KPlayerApp::Initialize()
 void KPlayerApp::Start()
 {
     fPage = std::make_unique<KPlayerPage>(kShowPage);
+    fStart = std::make_unique<KStartPage>(kStartPage);
+    if (fAlbum.Name().empty() && fScreenSaver) {
+        // The screen saver shows one of the user's albums, chosen at random.
+        std::vector<NFileSpec> albums;
+        for (NFileIterator files(NFDirRange { KStartScreen::AlbumsFolder(), "*.Qip" }); !files.Done(); files.Next())
+            albums.push_back(files.Value());
+        if (!albums.empty())
+            fAlbum = albums[size_t(std::rand()) % albums.size()];
+    }
+    RequestPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
+}
+
+KStartScreen* KPlayerApp::StartScreen() const
+{
+    return CurrentPage() ? dynamic_cast<KStartScreen*>(CurrentPage()->Data()) : nullptr;
+}
+
+void KPlayerApp::PlayAlbum(const NFileSpec& album)
+{
+    fAlbum = album;
+    fStartSlide = 0;
     RequestPage(kShowPage, false);
 }
 
@@ -136,7 +160,7 @@ void KPlayerApp::Idle()
     if (KPlayerScreen* screen = Screen())
         screen->Idle();
     NSpriteApp::Idle();
-    if (fSavePng.empty() || fSaved || !Screen() || fUniverse.PresentCount() == 0)
+    if (fSavePng.empty() || fSaved || !CurrentPage() || fUniverse.PresentCount() == 0)
         return;
     fSaved = true;
     auto* headless = dynamic_cast<NHostHeadlessDisplay*>(Display());
@@ -198,6 +222,12 @@ void KPlayerApp::MouseDown(const NInputEvent& event)
 {
     if (fScreenSaver) {
         fQuit = true;
+        return;
+    }
+    if (KStartScreen* start = StartScreen()) {
+        if (const NFileSpec* album = start->AlbumAt(event.fWhere))
+            PlayAlbum(*album);
+        NSpriteApp::MouseDown(event);
         return;
     }
     KPlayerScreen* screen = Screen();

@@ -9,9 +9,11 @@
 #include <string>
 
 class KPlayerPage;
+class KStartPage;
+class KStartScreen;
 class KPlayerScreen;
 
-/// lumora-player [ALBUM] [--screensaver] [--slide=N] [--trace] [--save-png=FILE]
+/// lumora-player [ALBUM] (without one, the start page lists the albums folder) [--screensaver] [--slide=N] [--trace] [--save-png=FILE]
 /// "--screensaver" (or a program file named *.scr): full screen, the show loops and any
 /// key or click quits. "--trace" prints each slide shown ("slide INDEX KIND PHOTO") and
 /// each pause; "--save-png=FILE" saves the first presented slide on the headless window
@@ -19,6 +21,7 @@ class KPlayerScreen;
 class KPlayerApp : public NSpriteApp {
 public:
     static constexpr int32_t kShowPage = 1;
+    static constexpr int32_t kStartPage = 2;
 
     KPlayerApp();
     ~KPlayerApp() override;
@@ -41,12 +44,16 @@ public:
     bool Loops() const { return fScreenSaver; }
     bool IsScreenSaver() const { return fScreenSaver; }
     void SlideShown(int32_t index, const KSlide& slide);
+    /// Plays an album from its first slide (the start page's click).
+    void PlayAlbum(const NFileSpec& album);
     void StateChanged(bool paused);
 
 private:
     KPlayerScreen* Screen() const;
+    KStartScreen* StartScreen() const;
 
     std::unique_ptr<KPlayerPage> fPage;
+    std::unique_ptr<KStartPage> fStart;
     NFileSpec fAlbum;
     bool fScreenSaver = false;
     bool fTrace = false;

@@ -2,6 +2,9 @@
 // transitions, and keys move, pause and resume it.
 #include "player/KPlayerApp.h"
 #include "player/KPlayerScreen.h"
+#include "player/KStartScreen.h"
+#include "platform/NHostRegistry.h"
+#include "framework/NRegistry.h"
 #include "tests/player/PlayerTestSupport.h"
 
 #include "framework/NKeyTable.h"
@@ -115,6 +118,49 @@ TEST_F(KPlayerAppTest, ShowAdvancesByItselfThroughATransitionAndStaysWhenPaused)
     EXPECT_GT(screen.FramesDrawn() - framesBefore, 5u);   // a transition is many frames, not a cut
     app.Shutdown();
     app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, StartPageListsTheLastSaveFolderAndAClickPlays)
+{
+    fPrefix.MakeFolder("albums");
+    MakeAlbum(fPrefix, "albums/first.Qip", "fall", "", 1);
+    MakeAlbum(fPrefix, "albums/second.Qip", "holidays", "--segment 16384", 1);
+    ASSERT_TRUE(NRegistry::WriteString(kHKeyClassesRoot, ".Qip", "", "LumoraAlbum"));
+    std::string folder = NHostDrives::The().ToHost((fPrefix.Root() / "albums").string());
+    ASSERT_TRUE(NRegistry::WriteString(kHKeyClassesRoot, "LumoraAlbum\\LastSaveDir", "", folder));
+
+    KPlayerApp app;
+    auto display = std::make_unique<NHostHeadlessDisplay>(640, 480, 32);
+    app.SetDisplay(std::move(display));
+    app.SetCommandLine("");
+    ASSERT_TRUE(app.Main());
+    Pump(app, 50);
+    auto* start = app.CurrentPage() ? dynamic_cast<KStartScreen*>(app.CurrentPage()->Data()) : nullptr;
+    ASSERT_NE(start, nullptr);
+    // The segmented album counts once, by its first file.
+    EXPECT_EQ(start->AlbumCount(), 2u);
+    const NFileSpec* under = start->AlbumAt(NPoint(60, 120));
+    ASSERT_NE(under, nullptr);
+    EXPECT_EQ(under->Name(), "first.Qip");
+    EXPECT_EQ(start->AlbumAt(NPoint(600, 460)), nullptr);
+
+    NInputEvent click;
+    click.Init(kInputButtonDown, 0, NPoint(60, 120));
+    app.MouseDown(click);
+    Pump(app, 50);
+    KPlayerScreen* screen = Screen(app);
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->SlideIndex(), 0);
+    EXPECT_EQ(screen->Album().PhotoCount(), 1);
+    app.Shutdown();
+    app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, StartPageFallsBackToMyLumorasInProgramFiles)
+{
+    std::filesystem::create_directories(fPrefix.DriveC() / "Program Files" / "My Lumoras");
+    NFDirSpec folder = KStartScreen::AlbumsFolder();
+    EXPECT_NE(folder.HostPath().find("My Lumoras"), std::string::npos) << folder.HostPath();
 }
 
 } // namespace
