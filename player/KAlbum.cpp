@@ -76,30 +76,35 @@ bool KAlbum::ReadChunks(const NFileSpec& spec, std::map<std::string, std::string
 {
     try {
         NStream in = spec.Open(kStreamRead);
-        in.ReadInt32();
-        in.ReadInt32();
-        for (;;) {
-            char tag[kTagLength];
-            in.ReadFully(kTagLength, tag);
-            int32_t length = in.ReadInt32();
-            std::string name(tag, kTagLength);
-            if (name == "fini")
-                return true;
-            if (length < 0 || length > in.GetLength() - in.GetPosition())
-                return false;
-            std::string body(static_cast<size_t>(length), '\0');
-            if (length > 0)
-                in.ReadFully(length, body.data());
-            auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(body[i])); };
-            if (length >= kStringLengthBytes && static_cast<int32_t>(byte(0) << 8 | byte(1)) == length - kStringLengthBytes)
-                chunks[name] = body.substr(kStringLengthBytes);
-            else if (length == kIntegerBytes)
-                chunks[name] = std::to_string(static_cast<int32_t>(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)));
-            else if (!chunks.count(name))
-                chunks[name] = std::string();
-        }
+        return ReadChunks(in, chunks);
     } catch (const NFileException&) {
         return false;
+    }
+}
+
+bool KAlbum::ReadChunks(NStream& in, std::map<std::string, std::string>& chunks)
+{
+    in.ReadInt32();
+    in.ReadInt32();
+    for (;;) {
+        char tag[kTagLength];
+        in.ReadFully(kTagLength, tag);
+        int32_t length = in.ReadInt32();
+        std::string name(tag, kTagLength);
+        if (name == "fini")
+            return true;
+        if (length < 0 || length > in.GetLength() - in.GetPosition())
+            return false;
+        std::string body(static_cast<size_t>(length), '\0');
+        if (length > 0)
+            in.ReadFully(length, body.data());
+        auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(body[i])); };
+        if (length >= kStringLengthBytes && static_cast<int32_t>(byte(0) << 8 | byte(1)) == length - kStringLengthBytes)
+            chunks[name] = body.substr(kStringLengthBytes);
+        else if (length == kIntegerBytes)
+            chunks[name] = std::to_string(static_cast<int32_t>(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)));
+        else if (!chunks.count(name))
+            chunks[name] = std::string();
     }
 }
 

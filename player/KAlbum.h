@@ -5,6 +5,7 @@
 #include "player/KSlide.h"
 #include "storage/NBinder.h"
 #include "storage/NFileSpec.h"
+#include "storage/NStream.h"
 
 #include <map>
 #include <string>
@@ -40,6 +41,8 @@ public:
     /// Reads a tagged chunk file's string chunks (integers as decimal text); false when it
     /// is not a complete chunk file.
     static bool ReadChunks(const NFileSpec& spec, std::map<std::string, std::string>& chunks);
+    /// The same over an open stream; throws NFileException on a short read.
+    static bool ReadChunks(NStream& in, std::map<std::string, std::string>& chunks);
 
 private:
     std::string ReadText(const std::string& path) const;
