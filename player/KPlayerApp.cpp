@@ -11,7 +11,9 @@
 #include "platform/NHostHeadlessDisplay.h"
 #include "platform/NHostHeadlessWindow.h"
 
+#include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace {
 
 constexpr char kSaveOption[] = "--save-png=";
 constexpr char kSlideOption[] = "--slide=";
+constexpr char kTransitionOption[] = "--transition=";
 constexpr char kScreenSaverSuffix[] = ".scr";
 
 KPlayerApp* sPlayer = nullptr;
@@ -111,6 +114,8 @@ bool KPlayerApp::Initialize()
             fTrace = true;
         else if (word.rfind(kSaveOption, 0) == 0)
             fSavePng = word.substr(sizeof kSaveOption - 1);
+        else if (word.rfind(kTransitionOption, 0) == 0)
+            fTransition = word.substr(sizeof kTransitionOption - 1);
         else if (word.rfind(kSlideOption, 0) == 0)
             fStartSlide = std::max(0, std::atoi(word.c_str() + sizeof kSlideOption - 1));
         else if (!word.empty() && word[0] != '-') {
@@ -138,6 +143,16 @@ void KPlayerApp::Start()
     RequestPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
 }
 
+int32_t KPlayerApp::IdleWaitLimit()
+{
+    int32_t limit = NSpriteApp::IdleWaitLimit();
+    KPlayerScreen* screen = Screen();
+    int32_t own = screen ? screen->WaitLimit() : -1;
+    if (own < 0)
+        return limit;
+    return limit < 0 ? own : std::min(limit, own);
+}
+
 KStartScreen* KPlayerApp::StartScreen() const
 {
     return CurrentPage() ? dynamic_cast<KStartScreen*>(CurrentPage()->Data()) : nullptr;
@@ -160,6 +175,14 @@ void KPlayerApp::Idle()
     if (KPlayerScreen* screen = Screen())
         screen->Idle();
     NSpriteApp::Idle();
+    if (fTrace && !fFirstPresentSeen && Screen() && fUniverse.PresentCount() > 0) {
+        // The monotonic time of the first presented slide, for the start-up benchmark.
+        fFirstPresentSeen = true;
+        auto now = std::chrono::steady_clock::now().time_since_epoch();
+        std::printf("first-present %lld\n",
+                    static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        std::fflush(stdout);
+    }
     if (fSavePng.empty() || fSaved || !CurrentPage() || fUniverse.PresentCount() == 0)
         return;
     fSaved = true;
@@ -176,6 +199,14 @@ void KPlayerApp::SlideShown(int32_t index, const KSlide& slide)
     if (!fTrace)
         return;
     std::printf("slide %d %s %d\n", int(index), KSlideKindName(slide.fKind), int(slide.fPhoto));
+    std::fflush(stdout);
+}
+
+void KPlayerApp::TransitionDone(const std::string& kind, uint32_t frames, double cpuMilliseconds)
+{
+    if (!fTrace)
+        return;
+    std::printf("transition %s frames %u cpu-ms %.1f\n", kind.c_str(), static_cast<unsigned>(frames), cpuMilliseconds);
     std::fflush(stdout);
 }
 

@@ -17,7 +17,7 @@ class KPlayerScreen;
 /// "--screensaver" (or a program file named *.scr): full screen, the show loops and any
 /// key or click quits. "--trace" prints each slide shown ("slide INDEX KIND PHOTO") and
 /// each pause; "--save-png=FILE" saves the first presented slide on the headless window
-/// and quits.
+/// and quits; "--transition=KIND,MS" replaces the theme's transitions.
 class KPlayerApp : public NSpriteApp {
 public:
     static constexpr int32_t kShowPage = 1;
@@ -47,6 +47,13 @@ public:
     /// Plays an album from its first slide (the start page's click).
     void PlayAlbum(const NFileSpec& album);
     void StateChanged(bool paused);
+    /// With --trace: a transition ended after so many presented frames and CPU time.
+    void TransitionDone(const std::string& kind, uint32_t frames, double cpuMilliseconds);
+    /// "--transition=KIND,MS" replaces the theme's transitions; empty when not given.
+    const std::string& TransitionOverride() const { return fTransition; }
+
+    /// The show's next deadline joins the loop's, so the program sleeps until it is due.
+    int32_t IdleWaitLimit() override;
 
 private:
     KPlayerScreen* Screen() const;
@@ -60,5 +67,7 @@ private:
     bool fFullScreen = false;
     int32_t fStartSlide = 0;
     std::string fSavePng;
+    std::string fTransition;
+    bool fFirstPresentSeen = false;
     bool fSaved = false;
 };

@@ -15,6 +15,7 @@ static constexpr int32_t kScreenPriority = 20;
 static constexpr int32_t kTextPriority = 5;
 static constexpr uint32_t kSliceMilliseconds = 8;
 static constexpr uint32_t kBarMilliseconds = 2500;
+static constexpr uint32_t kMoveFramePeriod = 12;   // at most about 83 frames a second
 static constexpr int16_t kBarY = KSlideComposer::kHeight - 34;
 static constexpr int16_t kNumberX = KSlideComposer::kWidth - 90;
 static constexpr int16_t kNumberY = 8;
@@ -117,6 +118,8 @@ int32_t KPlayerScreen::NextIndex() const
 
 KTransition KPlayerScreen::TransitionTo(int32_t index) const
 {
+    if (!KPlayerApp::The().TransitionOverride().empty())
+        return KTransition::Parse(KPlayerApp::The().TransitionOverride());
     const KShowDescription& show = fAlbum.Show();
     if (fAlbum.Slides()[size_t(index)].fKind == KSlideKind::kClosing && show.Has("closing.transition"))
         return KTransition::Parse(show.Text("closing.transition"));
@@ -138,9 +141,17 @@ void KPlayerScreen::Idle()
         double progress = fMove.fMilliseconds <= 0 ? 1.0 : double(now - fMoveStart) / fMove.fMilliseconds;
         if (progress >= 1.0) {
             ++fTransitionsDone;
+            KPlayerApp& app = KPlayerApp::The();
+            app.TransitionDone(std::to_string(int(fMove.fKind)) + "," + std::to_string(fMove.fMilliseconds),
+                               app.Universe().PresentCount() - fMovePresents,
+                               double(std::clock() - fMoveCpu) * 1000.0 / CLOCKS_PER_SEC);
             ShowSlide(fNextIndex);
             return;
         }
+        // Frames at a steady rate, so the show does not spend more than it shows.
+        if (fFramesDrawn > 0 && int32_t(now - fLastMoveFrame) < int32_t(kMoveFramePeriod))
+            return;
+        fLastMoveFrame = now;
         NSpImage* image = fScreen.CurrentImage();
         KTransition::Draw(fMove.fKind, progress, fCurrent, fNext, reinterpret_cast<uint32_t*>(image->GetBits()),
                           image->RowBytes() / 4, KSlideComposer::kWidth, KSlideComposer::kHeight);
@@ -162,8 +173,30 @@ void KPlayerScreen::Idle()
     if (fState == State::kShowing && next >= 0 && fNextIndex == next && int32_t(now - fSlideEnds) >= 0) {
         fMove = TransitionTo(next);
         fMoveStart = now;
+        fMovePresents = KPlayerApp::The().Universe().PresentCount();
+        fMoveCpu = std::clock();
         fState = State::kMoving;
     }
+}
+
+int32_t KPlayerScreen::WaitLimit() const
+{
+    uint32_t now = NAppClock::The().Now();
+    auto until = [&](uint32_t deadline) { return std::max<int32_t>(0, int32_t(deadline - now)); };
+    int32_t limit = -1;
+    auto take = [&](int32_t value) { limit = limit < 0 ? value : std::min(limit, value); };
+    if (fState == State::kMoving)
+        take(until(fLastMoveFrame + kMoveFramePeriod));
+    int32_t next = NextIndex();
+    // A next slide to start or finish composing is work now; the decode slices between
+    // are the decoder's own timer tasks.
+    if (next >= 0 && fNextIndex != next && (fComposing != next || fComposer.IsReady()))
+        take(0);
+    if (fState == State::kShowing && next >= 0 && fNextIndex == next)
+        take(until(fSlideEnds));
+    if (fBarShown)
+        take(until(fBarHides));
+    return limit;
 }
 
 bool KPlayerScreen::Key(int32_t key)

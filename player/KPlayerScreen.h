@@ -9,6 +9,7 @@
 #include "player/KTransition.h"
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     /// Next, previous, first, last slide; answers false for keys it does not use.
     bool Key(int32_t key);
     void TogglePause();
+    /// Milliseconds until the screen has work (0: now), or -1 when it waits for nothing.
+    int32_t WaitLimit() const;
     /// Shows the control bar for a while.
     void Poke();
 
@@ -60,9 +63,12 @@ private:
     State fState = State::kShowing;
     uint32_t fSlideEnds = 0;
     uint32_t fMoveStart = 0;
+    uint32_t fLastMoveFrame = 0;
     KTransition fMove;
     uint32_t fBarHides = 0;
     bool fBarShown = false;
     int32_t fTransitionsDone = 0;
     uint32_t fFramesDrawn = 0;
+    uint32_t fMovePresents = 0;      // the universe's present count when the move began
+    std::clock_t fMoveCpu = 0;
 };

@@ -40,12 +40,12 @@ protected:
         return app.CurrentPage() ? dynamic_cast<KPlayerScreen*>(app.CurrentPage()->Data()) : nullptr;
     }
 
-    /// Runs passes of the loop for about the given time.
+    /// Runs idle passes for about the given time. The tests hand input in directly, so the
+    /// pump's wait for messages (which sleeps until the show's next deadline) is left out.
     static void Pump(KPlayerApp& app, int milliseconds)
     {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
         do {
-            app.ProcessMessages();
             app.IdlePass();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         } while (std::chrono::steady_clock::now() < end);
@@ -92,6 +92,22 @@ TEST_F(KPlayerAppTest, KeysMovePauseAndResumeTheShow)
     EXPECT_NE(fDisplay->HeadlessMain()->Pixel(320, 100), NHostHeadlessWindow::kBlank);
     Key(app, kKeyEscape);
     EXPECT_TRUE(app.QuitFlag());
+    app.Shutdown();
+    app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, TheLoopSleepsUntilTheSlideIsDueAndNotBeyond)
+{
+    std::string album = MakeAlbum(fPrefix, "sleep.Qip", "fall", "");
+    KPlayerApp app;
+    ASSERT_TRUE(Start(app, album));
+    KPlayerScreen& screen = *Screen(app);
+    Pump(app, 300);   // the next slide is composed by now
+    int32_t limit = app.IdleWaitLimit();
+    EXPECT_GT(limit, 1000);    // the title stands four seconds
+    EXPECT_LE(limit, 4000);
+    Key(app, kKeySpace);
+    EXPECT_EQ(screen.WaitLimit(), -1);   // paused: nothing of the show is due
     app.Shutdown();
     app.CloseDisplay();
 }
