@@ -14,6 +14,7 @@ LUMORA_PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libsdl2-dev xvfb xdotool x11-utils x11-xserver-utils openbox imagemagick python3
   librsvg2-bin fonts-comfortaa fonts-quicksand fonts-dancingscript fonts-lobster
+  tidy
 )
 
 lumora_install_packages() {

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""Album player benchmarks under an X display (run through tools/with-xvfb.sh):
+
+1. start to the first slide presented, for a 200-photo album, beside feh showing the first
+   of the same photos from a folder; both also timed to their window being mapped (found
+   by xdotool polling, which adds a few milliseconds to both alike);
+2. frames presented during a one-second crossfade at 640 x 480, with the CPU time a frame.
+
+    player-bench.py QIPALBUM PLAYER THEME.lmx PHOTODIR [RUNS]
+"""
+
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def visible(pattern, kind):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", kind, pattern], capture_output=True, text=True)
+    return result.stdout.split()
+
+
+def wait_mapped(pattern, kind, t0, process, limit=20.0):
+    while time.monotonic_ns() - t0 < limit * 1e9:
+        if visible(pattern, kind):
+            return (time.monotonic_ns() - t0) / 1e6
+        if process.poll() is not None:
+            break
+        time.sleep(0.001)
+    return float("nan")
+
+
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def main():
+    qipalbum, player, theme, photos = sys.argv[1:5]
+    runs = int(sys.argv[5]) if len(sys.argv) > 5 else 5
+    samples = sorted(os.path.join(photos, f) for f in os.listdir(photos) if f.endswith(".jpg"))
+    with tempfile.TemporaryDirectory(prefix="lumora-player-bench-") as root:
+        env = dict(os.environ, LUMORA_PREFIX=os.path.join(root, "prefix"),
+                   XDG_RUNTIME_DIR=os.path.join(root, "run"))
+        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        album = os.path.join(root, "big.Qip")
+        chosen = [samples[i % len(samples)] for i in range(200)]
+        subprocess.run([qipalbum, "make", "--out", album, "--theme", theme, "--string", "INTt=Two hundred",
+                        *chosen], check=True, env=env, stdout=subprocess.DEVNULL)
+        folder = os.path.join(root, "photos")
+        os.makedirs(folder)
+        shutil.copy(chosen[0], os.path.join(folder, "0000.jpg"))
+        print("album: 200 photos, %.1f MB" % (os.path.getsize(album) / 1e6))
+
+        presented, mapped, feh = [], [], []
+        for _ in range(runs):
+            t0 = time.monotonic_ns()
+            process = subprocess.Popen([player, album, "--trace"], env=env, stdout=subprocess.PIPE, text=True)
+            mapped.append(wait_mapped("^Lumora$", "--name", t0, process))
+            for line in process.stdout:
+                if line.startswith("first-present "):
+                    presented.append((int(line.split()[1]) - t0) / 1e6)
+                    break
+            stop(process)
+            time.sleep(0.2)
+            t0 = time.monotonic_ns()
+            process = subprocess.Popen(["feh", os.path.join(folder, "0000.jpg")], env=env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            feh.append(wait_mapped("feh", "--class", t0, process))
+            stop(process)
+            time.sleep(0.2)
+        print("lumora-player start to first slide presented: median %.1f ms (runs: %s)"
+              % (statistics.median(presented), ", ".join("%.1f" % v for v in presented)))
+        print("lumora-player start to window mapped (polled): median %.1f ms" % statistics.median(mapped))
+        print("feh start to window mapped (polled):           median %.1f ms" % statistics.median(feh))
+
+        process = subprocess.Popen([player, album, "--trace", "--transition=crossfade,1000"], env=env,
+                                   stdout=subprocess.PIPE, text=True)
+        for line in process.stdout:
+            if line.startswith("transition "):
+                words = line.split()
+                frames, cpu = int(words[3]), float(words[5])
+                print("one-second crossfade at 640 x 480: %d frames presented, %.2f ms CPU a frame"
+                      % (frames, cpu / max(frames, 1)))
+                break
+        stop(process)
+
+
+if __name__ == "__main__":
+    main()

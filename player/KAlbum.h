@@ -1,0 +1,62 @@
+// An album opened for playing: its strings, photos, show description and slides.
+#pragma once
+
+#include "player/KShowDescription.h"
+#include "player/KSlide.h"
+#include "storage/NBinder.h"
+#include "storage/NFileSpec.h"
+#include "storage/NStream.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+/// Opens the album (a single file or the first file of a segmented set) read-only at a
+/// mount of its own and keeps it in the open-archive registry while it lives, so the
+/// theme's pictures are read by the same logical paths as loose files. Whatever cannot be
+/// read becomes a damage slide where it would have been shown; opening never throws.
+class KAlbum {
+public:
+    KAlbum();
+    ~KAlbum();
+    KAlbum(const KAlbum&) = delete;
+    KAlbum& operator=(const KAlbum&) = delete;
+
+    /// False when nothing of the album can be read; Slides() then holds one damage slide.
+    bool Open(const NFileSpec& spec);
+    void Close();
+
+    const NFDirSpec& Mount() const { return fMount; }
+    NFileSpec Element(const std::string& path) const { return NFileSpec(fMount, path); }
+    /// An album string chunk ("INTt", "@1st"), empty when absent.
+    std::string AlbumString(const std::string& tag) const;
+    int32_t PhotoCount() const { return fPhotoCount; }
+    const KShowDescription& Show() const { return fShow; }
+    const std::vector<KSlide>& Slides() const { return fSlides; }
+    /// The damaged parts found while opening, one line each.
+    const std::vector<std::string>& Damage() const { return fDamage; }
+    /// The variant folder ("@boy") or empty.
+    const std::string& Variant() const { return fVariant; }
+
+    /// Reads a tagged chunk file's string chunks (integers as decimal text); false when it
+    /// is not a complete chunk file.
+    static bool ReadChunks(const NFileSpec& spec, std::map<std::string, std::string>& chunks);
+    /// The same over an open stream; throws NFileException on a short read.
+    static bool ReadChunks(NStream& in, std::map<std::string, std::string>& chunks);
+
+private:
+    std::string ReadText(const std::string& path) const;
+    void ReadShow();
+    void MakeSlides();
+    void AddDamage(const std::string& what, int32_t photo);
+
+    NBinder fBinder;
+    NFDirSpec fMount;
+    bool fRegistered = false;
+    std::map<std::string, std::string> fStrings;
+    int32_t fPhotoCount = 0;
+    KShowDescription fShow;
+    std::string fVariant;
+    std::vector<KSlide> fSlides;
+    std::vector<std::string> fDamage;
+};

@@ -1,0 +1,156 @@
+// The start page: albums found in the albums folder, each with its first photo.
+#include "player/KStartScreen.h"
+
+#include "framework/NRegistry.h"
+#include "imaging/NPalette.h"
+#include "imaging/NPaletteData.h"
+#include "imaging/NPaletteRegistry.h"
+#include "player/KAlbum.h"
+#include "player/KPlayerApp.h"
+#include "platform/NHostRegistry.h"
+#include "storage/NFIterator.h"
+
+#include <algorithm>
+#include <cctype>
+
+static constexpr int16_t kThumbWidth = 128;
+static constexpr int16_t kThumbHeight = 96;
+static constexpr int16_t kColumns = 4;
+static constexpr int16_t kLeft = 32;
+static constexpr int16_t kTop = 84;
+static constexpr int16_t kCellWidth = 150;
+static constexpr int16_t kCellHeight = 128;
+static constexpr int32_t kThumbPriority = 10;
+static constexpr int32_t kTextPriority = 5;
+static constexpr uint32_t kBackdrop = 0xFF2A1D3A;
+static constexpr int kFirstIndex = 10;
+static constexpr int kLastIndex = 245;
+static constexpr char kAlbumClassKey[] = ".Qip";
+static constexpr char kLastSaveFormat[] = "\\LastSaveDir";
+static constexpr char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+static constexpr char kAlbumsFolderName[] = "My Lumoras";
+static constexpr char kHeadingFont[] = "Lobster Two,26";
+static constexpr char kNameFont[] = "Quicksand Medium,11";
+
+KStartScreen::KStartScreen(NPage& page) : NPageData(page) {}
+
+KStartScreen::~KStartScreen()
+{
+    Leave();
+}
+
+NFDirSpec KStartScreen::AlbumsFolder()
+{
+    std::string className, folder;
+    if (NRegistry::ReadString(kHKeyClassesRoot, kAlbumClassKey, "", className) && !className.empty())
+        (void)NRegistry::ReadString(kHKeyClassesRoot, className + kLastSaveFormat, "", folder);
+    NFileSpec spec;
+    if (!folder.empty() && NFileSpec::FromHostPath(folder + "\\" + NFileSpec::kPlaceholderName, spec))
+        return spec.Dir();
+    std::string programFiles;
+    if (!NRegistry::ReadString(kHKeyLocalMachine, kVersionKey, "ProgramFilesDir", programFiles) || programFiles.empty())
+        programFiles = "C:\\Program Files";
+    if (NFileSpec::FromHostPath(programFiles + "\\" + kAlbumsFolderName + "\\" + NFileSpec::kPlaceholderName, spec))
+        return spec.Dir();
+    return NFDirSpec();
+}
+
+// The later files of a segmented set ("name2_4.Qip") are not albums of their own.
+static bool IsLaterSegment(const std::string& name)
+{
+    size_t dot = name.rfind('.');
+    size_t underscore = name.rfind('_', dot);
+    if (dot == std::string::npos || underscore == std::string::npos || underscore + 1 == dot || underscore == 0)
+        return false;
+    for (size_t i = underscore + 1; i < dot; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return false;
+    return std::isdigit(static_cast<unsigned char>(name[underscore - 1])) != 0;
+}
+
+void KStartScreen::Enter()
+{
+    KPlayerApp& app = KPlayerApp::The();
+    const NPalette* palette = NPaletteRegistry::The().GetScreenPalette();
+    auto index = [&](int r, int g, int b) {
+        return palette && palette->Data() ? palette->Data()->NearestIndexIn(r, g, b, kFirstIndex, kLastIndex) : kFirstIndex;
+    };
+    NFDirSpec folder = AlbumsFolder();
+    std::vector<NFileSpec> albums;
+    for (NFileIterator files(NFDirRange { folder, "*.Qip" }); !files.Done() && albums.size() < 256; files.Next())
+        if (!IsLaterSegment(files.Value().Name()))
+            albums.push_back(files.Value());
+    std::sort(albums.begin(), albums.end(), [](const NFileSpec& a, const NFileSpec& b) { return a.Name() < b.Name(); });
+    if (albums.size() > size_t(kMaxAlbums))
+        albums.resize(kMaxAlbums);
+
+    app.Universe().SetFill(kBackdrop);
+    app.Universe().MarkChanged();
+    NFont heading;
+    heading.FontFromText(kHeadingFont);
+    fHeading.SetSmoothing(true, 4);
+    fHeading.SetFont(heading);
+    app.Universe().AddChild(fHeading, kTextPriority);
+    fHeading.SetText(albums.empty() ? "No albums in " + folder.HostPath() : "Your albums: click one to play it",
+                     index(255, 250, 240), 0, 0, true);
+    fHeading.MoveTo(NPoint(kLeft, 24));
+
+    NFont small;
+    small.FontFromText(kNameFont);
+    for (size_t i = 0; i < albums.size(); ++i) {
+        Entry entry;
+        entry.fAlbum = albums[i];
+        int16_t x = int16_t(kLeft + int(i % kColumns) * kCellWidth), y = int16_t(kTop + int(i / kColumns) * kCellHeight);
+        entry.fPlace = NRect(x, y, kThumbWidth, kThumbHeight);
+        // The first photo at an eighth, a quarter or a half, whichever fits the thumbnail.
+        KAlbum album;
+        if (album.Open(albums[i]) && album.PhotoCount() > 0) {
+            NFileSpec photo = album.Element("photo:0000.jpg");
+            NRect size = NJpegSprite::JpegInfo(photo);
+            int scale = 1;
+            while (scale < 8 && (size.fWidth / scale > kThumbWidth || size.fHeight / scale > kThumbHeight))
+                scale *= 2;
+            if (!size.IsEmpty()) {
+                entry.fThumbnail = std::make_unique<NJpegSprite>();
+                entry.fThumbnail->MakeMemory(NRect(0, 0, int16_t((size.fWidth + scale - 1) / scale),
+                                                   int16_t((size.fHeight + scale - 1) / scale)),
+                                             32, nullptr);
+                entry.fThumbnail->LoadJpeg(photo, scale);
+                app.Universe().AddChild(*entry.fThumbnail, kThumbPriority);
+                entry.fThumbnail->MoveTo(NPoint(x, y));
+            }
+        }
+        entry.fName = std::make_unique<NSpText>();
+        entry.fName->SetFont(small);
+        entry.fName->SetWrapWidth(kCellWidth - 8);
+        entry.fName->SetEllipsis(true);
+        app.Universe().AddChild(*entry.fName, kTextPriority);
+        entry.fName->SetText(albums[i].Name(), index(255, 250, 240), 0, 0, true);
+        entry.fName->MoveTo(NPoint(x, int16_t(y + kThumbHeight + 4)));
+        fEntries.push_back(std::move(entry));
+    }
+}
+
+void KStartScreen::Leave()
+{
+    KPlayerApp* app = KPlayerApp::IfAlive();
+    if (!app)
+        return;
+    for (Entry& entry : fEntries) {
+        if (entry.fThumbnail)
+            app->Universe().RemoveChild(*entry.fThumbnail);
+        app->Universe().RemoveChild(*entry.fName);
+    }
+    fEntries.clear();
+    app->Universe().RemoveChild(fHeading);
+}
+
+const NFileSpec* KStartScreen::AlbumAt(NPoint point) const
+{
+    for (const Entry& entry : fEntries) {
+        NRect cell(entry.fPlace.fX, entry.fPlace.fY, kThumbWidth, int16_t(kThumbHeight + 24));
+        if (cell.Contains(point))
+            return &entry.fAlbum;
+    }
+    return nullptr;
+}
