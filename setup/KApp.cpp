@@ -4,6 +4,7 @@
 #include "framework/NStringTable.h"
 #include "platform/NHostFileSystem.h"
 #include "setup/KPayload.h"
+#include "setup/KSetupData.h"
 #include "setup/KSetupPage.h"
 #include "storage/NBinderRegistry.h"
 #include "storage/NFAppDirSpec.h"
@@ -141,6 +142,12 @@ KInstallOutcome KApp::RunInstall(bool chooseFolder, const std::function<void()>&
 bool KApp::Initialize()
 {
     Prepare();
+    if (!fPayloadSealed) {
+        // Without a sound payload there are no tables to word the failure with.
+        fOutcome.fResult = KRunResult::kDamagedPayload;
+        SetErrorText("Setup was unable to install Lumora Player.");
+        return false;
+    }
     return NSpriteApp::Initialize();
 }
 
@@ -148,4 +155,12 @@ void KApp::Start()
 {
     fPage = std::make_unique<KSetupPage>(kSetupPage);
     RequestPage(kSetupPage, false);
+}
+
+bool KApp::HandleEvent(const NPortEvent& event)
+{
+    if (auto* data = CurrentPage() ? dynamic_cast<KSetupData*>(CurrentPage()->Data()) : nullptr)
+        if (data->HandleSetupEvent(event.fCode))
+            return true;
+    return NSpriteApp::HandleEvent(event);
 }

@@ -29,6 +29,7 @@ public:
     // NSpriteApp
     bool Initialize() override;
     void Start() override;
+    bool HandleEvent(const NPortEvent& event) override;
     std::string GetAppName() const override;
     std::string GetWindowTitle() const override;
 
