@@ -112,6 +112,7 @@ TEST_F(QipSetupProgramTest, DamagedOrTruncatedPayloadWritesNothing)
     flipped[flipped.size() - 2000] ^= 0x01;
     std::ofstream(copy, std::ios::binary | std::ios::trunc) << flipped;
     EXPECT_EQ(Run(Quote(copy.string()) + " -silent"), 2);
+    EXPECT_EQ(Run(Quote(copy.string())), 2);   // with a window: refused before it opens
     std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes.substr(0, bytes.size() - 100);
     EXPECT_EQ(Run(Quote(copy.string()) + " -silent"), 2);
     std::ofstream(copy, std::ios::binary | std::ios::trunc) << bytes;
