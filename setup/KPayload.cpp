@@ -8,6 +8,15 @@ bool KPayload::IsSealed(const NFileSpec& program)
 {
     try {
         NStream file = program.Open(kStreamRead);
+        return IsSealed(file);
+    } catch (const NFileException&) {
+        return false;
+    }
+}
+
+bool KPayload::IsSealed(NStream& file)
+{
+    try {
         NBinderPlace place = NBinder::Locate(file, 0);
         // A binder found only in the alternative form (header at 0) is no payload appended
         // to a program.

@@ -12,4 +12,6 @@ public:
     /// True only when the file ends with a binder whose stored checksum is set and equals
     /// the checksum of its contents. A truncated, damaged or unsealed payload is false.
     static bool IsSealed(const NFileSpec& program);
+    /// The same over a program file already open for reading.
+    static bool IsSealed(NStream& file);
 };

@@ -218,7 +218,7 @@ bool KSetupData::HandleSetupEvent(int32_t code)
     case kSetupInstallTo: {
         ShowPane(MakeProgress());
         NThermometer* bar = fPane->Thermometer();
-        KInstallOutcome outcome = App().RunInstall(code == kSetupInstallTo, [this, bar] {
+        KInstallOutcome outcome = App().RunInstall(code == kSetupInstallTo, [bar] {
             bar->SetValue(bar->Value() + 1);
             App().Universe().RenderChanges();
         });
