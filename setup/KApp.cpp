@@ -123,7 +123,7 @@ int KApp::RunSilent()
     }
     auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
     WriteLog(elapsed.count());
-    fPayload.Close();
+    (void)fPayload.Close(); // opened for reading: nothing to lose
     uint32_t delay = kQuitDelay;
     if (const char* text = std::getenv(kQuitDelayVariable))
         delay = uint32_t(std::strtoul(text, nullptr, 10));
