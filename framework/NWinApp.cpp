@@ -37,23 +37,6 @@ int16_t ScreenValue(int32_t value)
     return int16_t(std::clamp(value, int32_t(0), int32_t(kMaxCoordinate)));
 }
 
-// The command line as the platform hands it over: the words after the program's name,
-// quoted where they hold blanks.
-std::string JoinArguments(int argc, char** argv)
-{
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (!line.empty())
-            line.push_back(' ');
-        if (word.empty() || word.find_first_of(" \t") != std::string::npos)
-            line += '"' + word + '"';
-        else
-            line += word;
-    }
-    return line;
-}
-
 } // namespace
 
 bool NWinApp::sLeftHeld = false;
@@ -97,6 +80,21 @@ NWinApp::NWinApp() = default;
 NWinApp::~NWinApp()
 {
     CloseDisplay();
+}
+
+std::string NWinApp::JoinArguments(int argc, char** argv)
+{
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (!line.empty())
+            line.push_back(' ');
+        if (word.empty() || word.find_first_of(" \t") != std::string::npos)
+            line += '"' + word + '"';
+        else
+            line += word;
+    }
+    return line;
 }
 
 int NWinApp::ProgramEntry(int argc, char** argv)

@@ -50,6 +50,9 @@ public:
     /// The program entry: stores the command line, starts up, runs and shuts down the one
     /// application object. The exit code is always 0.
     static int ProgramEntry(int argc, char** argv);
+    /// The command line as the platform hands it over: the words after the program's name,
+    /// quoted where they hold blanks.
+    static std::string JoinArguments(int argc, char** argv);
 
     // Lifetime
     ~NWinApp() override = 0;

@@ -22,20 +22,6 @@ constexpr char kQuitDelayVariable[] = "LUMORA_SETUP_QUIT_DELAY";
 constexpr int32_t kPayloadApplication = 2;
 constexpr int32_t kTitleText = 100;
 
-std::string JoinArguments(int argc, char** argv)
-{
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (!line.empty())
-            line.push_back(' ');
-        if (word.empty() || word.find_first_of(" \t") != std::string::npos)
-            line += '"' + word + '"';
-        else
-            line += word;
-    }
-    return line;
-}
 
 } // namespace
 
@@ -60,7 +46,7 @@ NFDirSpec KApp::AssetsFolder() const
 
 int KApp::ProgramMain(int argc, char** argv)
 {
-    std::string commandLine = JoinArguments(argc, argv);
+    std::string commandLine = NWinApp::JoinArguments(argc, argv);
     fOptions = KSetupOptions::Parse(commandLine);
     if (fOptions.fSilent) {
         SetCommandLine(commandLine);
