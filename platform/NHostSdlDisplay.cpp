@@ -296,6 +296,10 @@ bool NHostSdlDisplay::Open(std::string& error)
 {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
         return true;
+    // The programs draw every pixel themselves into the window surface. Left to itself,
+    // SDL decides how to back that surface by opening a trial OpenGL window and context,
+    // which costs a tenth of a second and more at every start; a set variable still wins.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return false;
