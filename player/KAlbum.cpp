@@ -138,7 +138,7 @@ void KAlbum::AddDamage(const std::string& what, int32_t photo)
     fSlides.push_back(slide);
 }
 
-bool KAlbum::Open(const NFileSpec& spec)
+bool KAlbum::Open(const NFileSpec& spec, bool quick)
 {
     Close();
     fSlides.clear();
@@ -146,6 +146,8 @@ bool KAlbum::Open(const NFileSpec& spec)
     fStrings.clear();
     fShow = KShowDescription();
     fPhotoCount = 0;
+    fSpec = spec;
+    fSealChecked = false;
     std::string name = spec.Name();
     try {
         if (fBinder.Open(spec, fMount, kBinderRead) < 0 || !fBinder.IsOpen()) {
@@ -159,7 +161,7 @@ bool KAlbum::Open(const NFileSpec& spec)
     NBinderRegistry::The().Register(&fBinder);
     fRegistered = true;
     // The seal is checked on the file by a binder of its own: an open one does not check.
-    bool sealed = NBinder().Verify(spec);
+    bool sealed = quick || NBinder().Verify(spec);
     if (!sealed)
         fDamage.push_back("The album's seal does not match its contents.");
 
@@ -168,11 +170,53 @@ bool KAlbum::Open(const NFileSpec& spec)
         fDamage.push_back("The album's description (photo:Album.nfo) is damaged.");
     ReadShow();
     MakeSlides();
+    if (!quick)
+        for (size_t i = 0; i < fSlides.size(); ++i)
+            CompleteSlide(i);
     if (!infoRead)
         AddDamage("The album's description (photo:Album.nfo) is damaged; its title and credits are lost.", -1);
-    if (!sealed && std::none_of(fSlides.begin(), fSlides.end(), [](const KSlide& s) { return s.fKind == KSlideKind::kDamage; }))
-        AddDamage("The album's seal does not match its contents; some pictures may look wrong.", -1);
+    if (!quick) {
+        fSealChecked = true;
+        if (!sealed)
+            AddSealDamage();
+    }
     return true;
+}
+
+void KAlbum::AddSealDamage()
+{
+    if (std::none_of(fSlides.begin(), fSlides.end(), [](const KSlide& s) { return s.fKind == KSlideKind::kDamage; }))
+        AddDamage("The album's seal does not match its contents; some pictures may look wrong.", -1);
+}
+
+void KAlbum::CheckSeal()
+{
+    if (fSealChecked || !fBinder.IsOpen())
+        return;
+    fSealChecked = true;
+    if (NBinder().Verify(fSpec))
+        return;
+    fDamage.push_back("The album's seal does not match its contents.");
+    AddSealDamage();
+}
+
+void KAlbum::CompleteSlide(size_t index)
+{
+    if (index >= fSlides.size() || fSlides[index].fComplete)
+        return;
+    KSlide& slide = fSlides[index];
+    slide.fComplete = true;
+    if (!NJpegSprite::IsJpegFile(Element(slide.fPicture))) {
+        slide.fKind = KSlideKind::kDamage;
+        slide.fText = "Photo " + std::to_string(slide.fPhoto + 1) + " (" + slide.fPicture + ") is missing or damaged.";
+        slide.fMilliseconds = kDamageMilliseconds;
+        fDamage.push_back(slide.fText);
+        return;
+    }
+    std::map<std::string, std::string> info;
+    (void)ReadChunks(Element(PhotoName(slide.fPhoto, "nfo")), info);
+    slide.fText = info["CAPT"];
+    slide.fSecondText = info["AUXI"];
 }
 
 void KAlbum::ReadShow()
@@ -220,7 +264,7 @@ void KAlbum::MakeSlides()
         KSlide slide;
         slide.fPhoto = number;
         slide.fPicture = PhotoName(number, "jpg");
-        if (!present.count(number) || !NJpegSprite::IsJpegFile(Element(slide.fPicture))) {
+        if (!present.count(number)) {
             slide.fKind = KSlideKind::kDamage;
             slide.fText = "Photo " + std::to_string(number + 1) + " (" + slide.fPicture + ") is missing or damaged.";
             slide.fMilliseconds = kDamageMilliseconds;
@@ -228,11 +272,9 @@ void KAlbum::MakeSlides()
             photos.push_back(slide);
             continue;
         }
-        std::map<std::string, std::string> info;
-        (void)ReadChunks(Element(PhotoName(number, "nfo")), info);
+        // Its description is read and its picture checked when the slide is completed.
         slide.fKind = KSlideKind::kPhoto;
-        slide.fText = info["CAPT"];
-        slide.fSecondText = info["AUXI"];
+        slide.fComplete = false;
         slide.fMilliseconds = seconds("slide.seconds", kDefaultSlideSeconds);
         photos.push_back(slide);
     }

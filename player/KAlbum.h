@@ -23,7 +23,16 @@ public:
     KAlbum& operator=(const KAlbum&) = delete;
 
     /// False when nothing of the album can be read; Slides() then holds one damage slide.
-    bool Open(const NFileSpec& spec);
+    /// A quick open reads only the album's description and directory: each photo's own
+    /// description and picture wait for CompleteSlide and the seal for CheckSeal, so a show
+    /// starts without touching the whole file first.
+    bool Open(const NFileSpec& spec, bool quick = false);
+    /// Reads a photo slide's caption and checks its picture, once; a picture that is no
+    /// JPEG turns the slide into its damage slide.
+    void CompleteSlide(size_t index);
+    /// Checks the seal, once; a broken one adds its damage slide at the end when no other
+    /// damage slide says the album is damaged.
+    void CheckSeal();
     void Close();
 
     const NFDirSpec& Mount() const { return fMount; }
@@ -49,8 +58,11 @@ private:
     void ReadShow();
     void MakeSlides();
     void AddDamage(const std::string& what, int32_t photo);
+    void AddSealDamage();
 
     NBinder fBinder;
+    NFileSpec fSpec;
+    bool fSealChecked = false;
     NFDirSpec fMount;
     bool fRegistered = false;
     std::map<std::string, std::string> fStrings;

@@ -2,10 +2,14 @@
 #include "player/KPlayerApp.h"
 
 #include "framework/NKeyTable.h"
+#include "player/KPlayerCodes.h"
 #include "player/KPlayerPage.h"
 #include "player/KPlayerScreen.h"
 #include "player/KStartPage.h"
 #include "player/KStartScreen.h"
+#include "storage/NBinderRegistry.h"
+#include "storage/NFileException.h"
+#include "storage/NFAppDirSpec.h"
 #include "storage/NFIterator.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostHeadlessDisplay.h"
@@ -23,6 +27,8 @@ constexpr char kSaveOption[] = "--save-png=";
 constexpr char kSlideOption[] = "--slide=";
 constexpr char kTransitionOption[] = "--transition=";
 constexpr char kScreenSaverSuffix[] = ".scr";
+// A screen saver ignores the pointer's tremor, not a move.
+constexpr int kScreenSaverMoveSlack = 4;
 
 KPlayerApp* sPlayer = nullptr;
 std::string sProgramName;
@@ -76,7 +82,99 @@ KPlayerApp::KPlayerApp()
 
 KPlayerApp::~KPlayerApp()
 {
+    if (fArt.IsOpen()) {
+        NBinderRegistry::The().Unregister(&fArt);
+        (void)fArt.Close();   // read-only: nothing to lose
+    }
     sPlayer = nullptr;
+}
+
+void KPlayerApp::Mark(const char* step) const
+{
+    if (!fTrace)
+        return;
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("mark %s %lld\n", step,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::fflush(stdout);
+}
+
+NFDirSpec KPlayerApp::ArtFolder()
+{
+    NFDirSpec mount = NFAppDirSpec::The().SubDir(kPlayerArtMount);
+    if (!fArtTried) {
+        fArtTried = true;
+        NFDirSpec beside = NFAppDirSpec::The();
+        for (const NFileSpec& spec : { NFileSpec(beside.SubDir(kPlayerDataFolder), kPlayerArtArchive, false),
+                                       NFileSpec(beside, kPlayerArtArchive, false) }) {
+            if (!spec.Exists())
+                continue;
+            try {
+                if (fArt.Open(spec, mount, kBinderRead) >= 0 && fArt.IsOpen()) {
+                    NBinderRegistry::The().Register(&fArt);
+                    break;
+                }
+            } catch (const NFileException&) {
+                // A damaged archive leaves the player without its art, not without its show.
+            }
+        }
+    }
+    return mount.SubDir(kPlayerSprites);
+}
+
+void KPlayerApp::ToggleFullScreen()
+{
+    fFullScreen = !fFullScreen;
+    if (!fDisplay)
+        return;
+    NHostWindowStyle style = fGeometry.HostStyle();
+    if (fFullScreen) {
+        NRect screen = GetScreenSize();
+        style.fFullScreen = true;
+        style.fCaption = false;
+        fDisplay->SetStyle(style, 0, 0, screen.fWidth, screen.fHeight);
+    } else {
+        NRect window = GetWindowContentRect();
+        fDisplay->SetStyle(style, fGeometry.fX, fGeometry.fY, window.fWidth, window.fHeight);
+    }
+    fDisplay->Show();
+    fDisplay->Invalidate();
+}
+
+bool KPlayerApp::HandleEvent(const NPortEvent& event)
+{
+    KPlayerScreen* screen = Screen();
+    static constexpr struct {
+        int32_t fEvent;
+        int32_t fKey;
+    } kMoves[] = { { kEventFirstSlide, kKeyHome }, { kEventPreviousSlide, kKeyLeft }, { kEventNextSlide, kKeyRight },
+                   { kEventLastSlide, kKeyEnd } };
+    for (const auto& move : kMoves)
+        if (event.fCode == move.fEvent) {
+            if (screen)
+                (void)screen->Key(move.fKey);
+            return true;
+        }
+    switch (event.fCode) {
+    case kEventPause:
+    case kEventPlay:
+        if (screen && (screen->CurrentState() == KPlayerScreen::State::kPaused) == (event.fCode == kEventPlay))
+            screen->TogglePause();
+        return true;
+    case kEventFullScreen:
+        ToggleFullScreen();
+        return true;
+    case kEventQuitPlayer:
+        fQuit = true;
+        return true;
+    case kEventPlayAlbum:
+        if (KStartScreen* start = StartScreen())
+            if (const NFileSpec* album = start->AlbumNumber(event.fArgument))
+                PlayAlbum(*album);
+        return true;
+    default:
+        return NSpriteApp::HandleEvent(event);
+    }
 }
 
 KPlayerApp& KPlayerApp::The()
@@ -124,12 +222,17 @@ bool KPlayerApp::Initialize()
                 std::fprintf(stderr, "lumora-player: %s is no usable path\n", word.c_str());
         }
     }
+    Mark("initialize");
     // A screen saver and a show of its own both run even when another is running.
-    return NSpriteApp::Initialize();
+    bool ready = NSpriteApp::Initialize();
+    Mark("window");
+    fFullScreen = WantsFullScreen();
+    return ready;
 }
 
 void KPlayerApp::Start()
 {
+    Mark("start");
     fPage = std::make_unique<KPlayerPage>(kShowPage);
     fStart = std::make_unique<KStartPage>(kStartPage);
     if (fAlbum.Name().empty() && fScreenSaver) {
@@ -140,7 +243,9 @@ void KPlayerApp::Start()
         if (!albums.empty())
             fAlbum = albums[size_t(std::rand()) % albums.size()];
     }
-    RequestPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
+    // At once rather than posted: the first slide is ready before the window is first
+    // painted, so that paint shows it.
+    SwitchToPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
 }
 
 int32_t KPlayerApp::IdleWaitLimit()
@@ -230,11 +335,7 @@ void KPlayerApp::KeyDown(const NInputEvent& event)
         return;
     }
     if (event.fKey == kKeyA + ('F' - 'A')) {
-        fFullScreen = !fFullScreen;
-        if (fFullScreen)
-            Maximize();
-        else
-            Restore();
+        ToggleFullScreen();
         return;
     }
     if (screen && screen->Key(event.fKey))
@@ -244,8 +345,19 @@ void KPlayerApp::KeyDown(const NInputEvent& event)
 
 void KPlayerApp::MouseMove(const NInputEvent& event)
 {
+    if (fScreenSaver) {
+        // The first report is where the pointer rests when the saver starts.
+        if (!fPointerSeen) {
+            fPointerSeen = true;
+            fFirstPointer = event.fWhere;
+        } else if (std::abs(event.fWhere.fX - fFirstPointer.fX) > kScreenSaverMoveSlack
+                   || std::abs(event.fWhere.fY - fFirstPointer.fY) > kScreenSaverMoveSlack) {
+            fQuit = true;
+        }
+        return;
+    }
     if (KPlayerScreen* screen = Screen())
-        screen->Poke();
+        screen->Poke(event.fWhere);
     NSpriteApp::MouseMove(event);
 }
 
@@ -255,23 +367,12 @@ void KPlayerApp::MouseDown(const NInputEvent& event)
         fQuit = true;
         return;
     }
-    if (KStartScreen* start = StartScreen()) {
-        if (const NFileSpec* album = start->AlbumAt(event.fWhere))
-            PlayAlbum(*album);
-        NSpriteApp::MouseDown(event);
-        return;
-    }
     KPlayerScreen* screen = Screen();
-    if (screen) {
-        // The bar's thirds: back, pause, forward; elsewhere a click moves on.
-        int third = event.fWhere.fX * 3 / KSlideComposer::kWidth;
-        if (third == 0)
-            (void)screen->Key(kKeyLeft);
-        else if (third == 1 && event.fWhere.fY > KSlideComposer::kHeight - 40)
-            screen->TogglePause();
-        else
-            (void)screen->Key(kKeyRight);
-        screen->Poke();
+    if (screen && !screen->OnBar(event.fWhere)) {
+        // Off the bar a click moves on, and brings the bar up.
+        (void)screen->Key(kKeyRight);
+        screen->Poke(event.fWhere);
+        return;
     }
     NSpriteApp::MouseDown(event);
 }

@@ -3,6 +3,7 @@
 
 #include "framework/NSpriteApp.h"
 #include "player/KSlide.h"
+#include "storage/NBinder.h"
 #include "storage/NFileSpec.h"
 
 #include <memory>
@@ -15,9 +16,10 @@ class KPlayerScreen;
 
 /// lumora-player [ALBUM] (without one, the start page lists the albums folder) [--screensaver] [--slide=N] [--trace] [--save-png=FILE]
 /// "--screensaver" (or a program file named *.scr): full screen, the show loops and any
-/// key or click quits. "--trace" prints each slide shown ("slide INDEX KIND PHOTO") and
-/// each pause; "--save-png=FILE" saves the first presented slide on the headless window
-/// and quits; "--transition=KIND,MS" replaces the theme's transitions.
+/// key, click or move of the pointer quits. "--trace" prints each slide shown ("slide
+/// INDEX KIND PHOTO"), each pause, and the steps of the start ("mark NAME NANOSECONDS" on
+/// the monotonic clock); "--save-png=FILE" saves the first presented slide on the headless
+/// window and quits; "--transition=KIND,MS" replaces the theme's transitions.
 class KPlayerApp : public NSpriteApp {
 public:
     static constexpr int32_t kShowPage = 1;
@@ -34,6 +36,7 @@ public:
     void Idle() override;
     std::string GetAppName() const override;
     std::string GetWindowTitle() const override;
+    bool HandleEvent(const NPortEvent& event) override;
     void KeyDown(const NInputEvent& event) override;
     void MouseMove(const NInputEvent& event) override;
     void MouseDown(const NInputEvent& event) override;
@@ -43,6 +46,13 @@ public:
     int32_t StartSlide() const { return fStartSlide; }
     bool Loops() const { return fScreenSaver; }
     bool IsScreenSaver() const { return fScreenSaver; }
+    bool IsFullScreen() const { return fFullScreen; }
+    /// Full screen on or off: a window without frame covering the screen, or the window.
+    void ToggleFullScreen();
+    /// The sprites of the player's own art, mounted on first use.
+    NFDirSpec ArtFolder();
+    /// With --trace: a step of the start reached, on the monotonic clock.
+    void Mark(const char* step) const;
     void SlideShown(int32_t index, const KSlide& slide);
     /// Plays an album from its first slide (the start page's click).
     void PlayAlbum(const NFileSpec& album);
@@ -69,5 +79,9 @@ private:
     std::string fSavePng;
     std::string fTransition;
     bool fFirstPresentSeen = false;
+    NBinder fArt;
+    bool fArtTried = false;
+    bool fPointerSeen = false;
+    NPoint fFirstPointer;
     bool fSaved = false;
 };

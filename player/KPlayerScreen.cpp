@@ -7,23 +7,24 @@
 #include "imaging/NPaletteData.h"
 #include "imaging/NPaletteRegistry.h"
 #include "player/KPlayerApp.h"
+#include "player/KPlayerCodes.h"
 
 #include <cstdio>
 #include <cstring>
 
 static constexpr int32_t kScreenPriority = 20;
 static constexpr int32_t kTextPriority = 5;
+static constexpr int32_t kBarPriority = 4;
+static constexpr int16_t kBarMargin = 10;
 static constexpr uint32_t kSliceMilliseconds = 8;
 static constexpr uint32_t kBarMilliseconds = 2500;
 static constexpr uint32_t kMoveFramePeriod = 12;   // at most about 83 frames a second
-static constexpr int16_t kBarY = KSlideComposer::kHeight - 34;
-static constexpr int16_t kNumberX = KSlideComposer::kWidth - 90;
 static constexpr int16_t kNumberY = 8;
 // The palette's own entries; the static ones around them include index 0, which means
 // "no shadow" to a text.
 static constexpr int kFirstIndex = 10;
 static constexpr int kLastIndex = 245;
-static constexpr char kBarFont[] = "Quicksand Medium,12b";
+static constexpr char kNumberFont[] = "Quicksand Medium,12b";
 
 KPlayerScreen::KPlayerScreen(NPage& page) : NPageData(page) {}
 
@@ -35,22 +36,35 @@ KPlayerScreen::~KPlayerScreen()
 void KPlayerScreen::Enter()
 {
     KPlayerApp& app = KPlayerApp::The();
-    (void)fAlbum.Open(app.AlbumSpec());
+    // Only what the first slide needs comes before it: the album's description and
+    // directory, the slide's own pictures. The rest follows once it is on the screen.
+    (void)fAlbum.Open(app.AlbumSpec(), true);
+    app.Mark("album-opened");
     fScreen.MakeMemory(NRect(0, 0, KSlideComposer::kWidth, KSlideComposer::kHeight), 32, nullptr);
     app.Universe().AddChild(fScreen, kScreenPriority);
+    ShowSlide(app.StartSlide() < int32_t(fAlbum.Slides().size()) ? app.StartSlide() : 0);
+}
+
+void KPlayerScreen::MakeOverlay()
+{
+    KPlayerApp& app = KPlayerApp::The();
+    fBarState = BarState::kHidden;
     NFont font;
-    font.FontFromText(kBarFont);
+    font.FontFromText(kNumberFont);
     const NPalette* palette = NPaletteRegistry::The().GetScreenPalette();
     int white = palette && palette->Data() ? palette->Data()->NearestIndexIn(255, 255, 255, kFirstIndex, kLastIndex) : NCanvas::kDefaultTextIndex;
     int black = palette && palette->Data() ? palette->Data()->NearestIndexIn(0, 0, 0, kFirstIndex, kLastIndex) : kFirstIndex;
-    for (NSpText* text : { &fNumber, &fBar }) {
-        text->SetFont(font);
-        text->SetMargins(8, 4);
-        app.Universe().AddChild(*text, kTextPriority);
-        text->SetText(" ", white, 0, black, true);
-    }
-    ShowSlide(app.StartSlide() < int32_t(fAlbum.Slides().size()) ? app.StartSlide() : 0);
-    fBar.SetVisible(false);
+    fNumber.SetFont(font);
+    fNumber.SetMargins(8, 4);
+    app.Universe().AddChild(fNumber, kTextPriority);
+    fNumber.SetText(" ", white, 0, black, true);
+    if (!fBar.Make(app.ArtFolder(), app.Port().Id(), KSlideComposer::kWidth, KSlideComposer::kHeight, kBarMargin))
+        std::fprintf(stderr, "lumora-player: the control bar's art (%s) is missing or damaged\n", kPlayerArtArchive);
+    app.Universe().AddChild(fBar, kBarPriority);
+    ShowBar(false);
+    UpdateTexts();
+    // The seal is checked now, behind the first slide: a broken one adds its slide at the end.
+    fAlbum.CheckSeal();
 }
 
 void KPlayerScreen::Leave()
@@ -60,6 +74,7 @@ void KPlayerScreen::Leave()
         return;
     for (NSpObject* node : std::initializer_list<NSpObject*> { &fBar, &fNumber, &fScreen })
         app->Universe().RemoveChild(*node);
+    fBarState = BarState::kUnmade;
 }
 
 void KPlayerScreen::Present(const std::vector<uint32_t>& pixels)
@@ -76,15 +91,20 @@ void KPlayerScreen::Present(const std::vector<uint32_t>& pixels)
 
 void KPlayerScreen::UpdateTexts()
 {
+    if (fBarState == BarState::kUnmade)
+        return;
     const auto& slides = fAlbum.Slides();
     char number[64];
     std::snprintf(number, sizeof number, "%d / %d", int(fIndex + 1), int(slides.size()));
     fNumber.SetText(number, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
-    fNumber.MoveTo(NPoint(kNumberX, kNumberY));
-    std::string bar = std::string("|<  First     <  Previous     ") + (fState == State::kPaused ? ">  Play" : "||  Pause")
-        + "     Next  >     Last  >|     " + KSlideKindName(slides[size_t(fIndex)].fKind) + " " + number;
-    fBar.SetText(bar, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
-    fBar.MoveTo(NPoint(int16_t((KSlideComposer::kWidth - fBar.LocalRect().fWidth) / 2), kBarY));
+    fNumber.MoveTo(NPoint(int16_t(KSlideComposer::kWidth - fNumber.LocalRect().fWidth - kNumberY), kNumberY));
+    fBar.Update(fState == State::kPaused, fIndex == 0, fIndex + 1 >= int32_t(slides.size()));
+}
+
+void KPlayerScreen::Compose(int32_t index, std::vector<uint32_t>& pixels)
+{
+    fAlbum.CompleteSlide(size_t(index));
+    fComposer.Compose(fAlbum.Slides()[size_t(index)], pixels);
 }
 
 void KPlayerScreen::ShowSlide(int32_t index)
@@ -96,7 +116,8 @@ void KPlayerScreen::ShowSlide(int32_t index)
     if (fNextIndex == index && !fNext.empty())
         fCurrent.swap(fNext);
     else
-        fComposer.Compose(slides[size_t(index)], fCurrent);
+        Compose(index, fCurrent);
+    KPlayerApp::The().Mark("slide-composed");
     fNext.clear();
     fNextIndex = -1;
     fComposing = -1;
@@ -132,9 +153,16 @@ KTransition KPlayerScreen::TransitionTo(int32_t index) const
 void KPlayerScreen::Idle()
 {
     uint32_t now = NAppClock::The().Now();
-    if (fBarShown && int32_t(now - fBarHides) >= 0) {
-        fBar.SetVisible(false);
-        fBarShown = false;
+    if (fBarState == BarState::kUnmade && KPlayerApp::The().Universe().PresentCount() > 0)
+        MakeOverlay();
+    // The bar stays while the pointer rests on it.
+    if (fBarState == BarState::kShown && int32_t(now - fBarHides) >= 0) {
+        if (fBar.ScreenRect().Contains(fPointer)) {
+            fBarHides = now + kBarMilliseconds;
+        } else {
+            ShowBar(false);
+            fBarState = BarState::kHidden;
+        }
     }
     int32_t next = NextIndex();
     if (fState == State::kMoving) {
@@ -162,6 +190,7 @@ void KPlayerScreen::Idle()
     // Decode the next slide ahead, a slice per pass, while this one stands.
     if (next >= 0 && fNextIndex != next) {
         if (fComposing != next) {
+            fAlbum.CompleteSlide(size_t(next));
             fComposer.Begin(fAlbum.Slides()[size_t(next)], kSliceMilliseconds);
             fComposing = next;
         } else if (fComposer.IsReady()) {
@@ -194,7 +223,9 @@ int32_t KPlayerScreen::WaitLimit() const
         take(0);
     if (fState == State::kShowing && next >= 0 && fNextIndex == next)
         take(until(fSlideEnds));
-    if (fBarShown)
+    if (fBarState == BarState::kUnmade)
+        take(1);   // soon after the first present
+    if (fBarState == BarState::kShown)
         take(until(fBarHides));
     return limit;
 }
@@ -248,11 +279,26 @@ void KPlayerScreen::TogglePause()
     KPlayerApp::The().StateChanged(fState == State::kPaused);
 }
 
-void KPlayerScreen::Poke()
+void KPlayerScreen::Poke(NPoint pointer)
 {
+    fPointer = pointer;
+    if (fBarState == BarState::kUnmade)
+        return;
     fBarHides = NAppClock::The().Now() + kBarMilliseconds;
-    if (!fBarShown) {
-        fBar.SetVisible(true);
-        fBarShown = true;
+    if (fBarState == BarState::kHidden) {
+        ShowBar(true);
+        fBarState = BarState::kShown;
     }
+}
+
+void KPlayerScreen::ShowBar(bool on)
+{
+    // Hidden nodes still take input: the bar out of sight is switched off too.
+    fBar.SetEnabled(on);
+    fBar.SetVisible(on);
+}
+
+bool KPlayerScreen::OnBar(NPoint point) const
+{
+    return fBarState == BarState::kShown && fBar.ScreenRect().Contains(point);
 }

@@ -5,6 +5,7 @@
 #include "imaging/NMemSprite.h"
 #include "imaging/NSpText.h"
 #include "player/KAlbum.h"
+#include "player/KControlBar.h"
 #include "player/KSlideComposer.h"
 #include "player/KTransition.h"
 
@@ -23,6 +24,13 @@ public:
     // kShowing --time up, next composed--> kMoving --done--> kShowing
     // kShowing <--pause key--> kPaused; keys that jump cut straight to their slide.
 
+    enum class BarState {
+        kUnmade,   // the first slide is not on the screen yet: the bar and number wait
+        kHidden,   // made, out of sight
+        kShown,    // shown since the pointer moved; hides when its time is up and the pointer is off it
+    };
+    // kUnmade --first slide presented--> kHidden --pointer moved--> kShown --time up--> kHidden
+
     explicit KPlayerScreen(NPage& page);
     ~KPlayerScreen() override;
 
@@ -35,8 +43,13 @@ public:
     void TogglePause();
     /// Milliseconds until the screen has work (0: now), or -1 when it waits for nothing.
     int32_t WaitLimit() const;
-    /// Shows the control bar for a while.
-    void Poke();
+    /// Shows the control bar for a while; the point is where the pointer is.
+    void Poke(NPoint pointer);
+    /// True when the bar is shown and the point is on it.
+    bool OnBar(NPoint point) const;
+    BarState Bar() const { return fBarState; }
+    KControlBar& ControlBar() { return fBar; }
+    const NSpText& Number() const { return fNumber; }
 
     int32_t SlideIndex() const { return fIndex; }
     State CurrentState() const { return fState; }
@@ -47,6 +60,12 @@ private:
     void ShowSlide(int32_t index);
     void Present(const std::vector<uint32_t>& pixels);
     void UpdateTexts();
+    /// The slide number and the control bar, made once the first slide is on the screen so
+    /// that their fonts and art do not delay it.
+    void MakeOverlay();
+    void ShowBar(bool on);
+    /// Composes the slide, reading its description first when the album was opened quickly.
+    void Compose(int32_t index, std::vector<uint32_t>& pixels);
     int32_t NextIndex() const;
     KTransition TransitionTo(int32_t index) const;
 
@@ -54,7 +73,9 @@ private:
     KSlideComposer fComposer { fAlbum };
     NMemSprite fScreen;
     NSpText fNumber;
-    NSpText fBar;
+    KControlBar fBar;
+    BarState fBarState = BarState::kUnmade;
+    NPoint fPointer;
     std::vector<uint32_t> fCurrent;
     std::vector<uint32_t> fNext;
     int32_t fIndex = 0;
@@ -66,7 +87,6 @@ private:
     uint32_t fLastMoveFrame = 0;
     KTransition fMove;
     uint32_t fBarHides = 0;
-    bool fBarShown = false;
     int32_t fTransitionsDone = 0;
     uint32_t fFramesDrawn = 0;
     uint32_t fMovePresents = 0;      // the universe's present count when the move began

@@ -20,6 +20,7 @@ struct KSlide {
     std::string fText;            // title, caption or credit lines, or what is damaged
     std::string fSecondText;      // the title slide's "INTd", a photo's aux text
     int32_t fMilliseconds = 0;    // how long it stays
+    bool fComplete = true;        // false while a photo's description is unread and its picture unchecked
 };
 
 /// The short name tests and the UI dump use for a kind ("title", "photo", ...).

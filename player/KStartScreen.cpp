@@ -7,21 +7,36 @@
 #include "imaging/NPaletteRegistry.h"
 #include "player/KAlbum.h"
 #include "player/KPlayerApp.h"
+#include "player/KPlayerCodes.h"
 #include "platform/NHostRegistry.h"
 #include "storage/NFIterator.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 static constexpr int16_t kThumbWidth = 128;
 static constexpr int16_t kThumbHeight = 96;
+static constexpr int16_t kFrameWidth = 144;    // the album frame's art around the thumbnail
+static constexpr int16_t kFrameHeight = 112;
 static constexpr int16_t kColumns = 4;
-static constexpr int16_t kLeft = 32;
+static constexpr int16_t kLeft = 14;
 static constexpr int16_t kTop = 84;
-static constexpr int16_t kCellWidth = 150;
-static constexpr int16_t kCellHeight = 128;
+static constexpr int16_t kCellWidth = 154;
+static constexpr int16_t kCellHeight = 130;
+static constexpr int16_t kArtX = 8;
+static constexpr int16_t kArtY = 2;
+static constexpr int16_t kHeadingX = 260;
+static constexpr int16_t kHeadingY = 30;
+static constexpr int16_t kQuitX = 514;
+static constexpr int16_t kQuitY = 436;
 static constexpr int32_t kThumbPriority = 10;
+static constexpr int32_t kThumbBehindFrame = 1;   // the frame's state sprite is at 0, in front
 static constexpr int32_t kTextPriority = 5;
+static constexpr uint32_t kLabelColour = 0xFFF4EAD8;
+static constexpr uint32_t kDimmedColour = 0xFF7D7486;
+static constexpr char kAlbumExtension[] = ".Qip";
+static constexpr char kButtonFont[] = "Quicksand Medium,12b";
 static constexpr uint32_t kBackdrop = 0xFF2A1D3A;
 static constexpr int kFirstIndex = 10;
 static constexpr int kLastIndex = 245;
@@ -29,7 +44,7 @@ static constexpr char kAlbumClassKey[] = ".Qip";
 static constexpr char kLastSaveFormat[] = "\\LastSaveDir";
 static constexpr char kVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 static constexpr char kAlbumsFolderName[] = "My Lumoras";
-static constexpr char kHeadingFont[] = "Lobster Two,26";
+static constexpr char kHeadingFont[] = "Quicksand Medium,14b";
 static constexpr char kNameFont[] = "Quicksand Medium,11";
 
 KStartScreen::KStartScreen(NPage& page) : NPageData(page) {}
@@ -86,6 +101,11 @@ void KStartScreen::Enter()
 
     app.Universe().SetFill(kBackdrop);
     app.Universe().MarkChanged();
+    NFDirSpec art = app.ArtFolder();
+    fArt.LoadSpriteFile(NFileSpec(art, "start-art.xps", false));
+    fArt.ShowFrame(0);
+    app.Universe().AddChild(fArt, kTextPriority);
+    fArt.MoveTo(NPoint(kArtX, kArtY));
     NFont heading;
     heading.FontFromText(kHeadingFont);
     fHeading.SetSmoothing(true, 4);
@@ -93,7 +113,15 @@ void KStartScreen::Enter()
     app.Universe().AddChild(fHeading, kTextPriority);
     fHeading.SetText(albums.empty() ? "No albums in " + folder.HostPath() : "Your albums: click one to play it",
                      index(255, 250, 240), 0, 0, true);
-    fHeading.MoveTo(NPoint(kLeft, 24));
+    fHeading.MoveTo(NPoint(kHeadingX, kHeadingY));
+
+    NFont label;
+    label.FontFromText(kButtonFont);
+    fQuit.Make(NFileSpec(art, "start-button.xps", false), NPoint(kQuitX, kQuitY), "Quit", &label, kLabelColour, 4,
+               kDimmedColour);
+    fQuit.Button().SetNotification(NNotification(app.Port().Id(), NPortEvent(kEventQuitPlayer), false));
+    fQuit.Button().SetUiName("Quit");
+    app.Universe().AddChild(fQuit, kTextPriority);
 
     NFont small;
     small.FontFromText(kNameFont);
@@ -101,23 +129,29 @@ void KStartScreen::Enter()
         Entry entry;
         entry.fAlbum = albums[i];
         int16_t x = int16_t(kLeft + int(i % kColumns) * kCellWidth), y = int16_t(kTop + int(i / kColumns) * kCellHeight);
-        entry.fPlace = NRect(x, y, kThumbWidth, kThumbHeight);
-        // The first photo at an eighth, a quarter or a half, whichever fits the thumbnail.
+        entry.fPlace = NRect(x, y, kFrameWidth, kFrameHeight);
+        entry.fButton = std::make_unique<NButton>();
+        entry.fButton->LoadSprites(NFileSpec(art, "album-frame.xps", false), NPoint(x, y));
+        entry.fButton->SetNotification(NNotification(app.Port().Id(), NPortEvent(kEventPlayAlbum, int32_t(i)), false));
+        entry.fButton->SetUiName(albums[i].Name());
+        app.Universe().AddChild(*entry.fButton, kThumbPriority);
+        // The first photo at an eighth, a quarter or a half, whichever fits the frame,
+        // centred in it behind the frame's rim.
         KAlbum album;
-        if (album.Open(albums[i]) && album.PhotoCount() > 0) {
+        if (album.Open(albums[i], true) && album.PhotoCount() > 0) {
             NFileSpec photo = album.Element("photo:0000.jpg");
             NRect size = NJpegSprite::JpegInfo(photo);
             int scale = 1;
             while (scale < 8 && (size.fWidth / scale > kThumbWidth || size.fHeight / scale > kThumbHeight))
                 scale *= 2;
             if (!size.IsEmpty()) {
+                int16_t w = int16_t((size.fWidth + scale - 1) / scale), h = int16_t((size.fHeight + scale - 1) / scale);
                 entry.fThumbnail = std::make_unique<NJpegSprite>();
-                entry.fThumbnail->MakeMemory(NRect(0, 0, int16_t((size.fWidth + scale - 1) / scale),
-                                                   int16_t((size.fHeight + scale - 1) / scale)),
-                                             32, nullptr);
+                entry.fThumbnail->MakeMemory(NRect(0, 0, w, h), 32, nullptr);
                 entry.fThumbnail->LoadJpeg(photo, scale);
-                app.Universe().AddChild(*entry.fThumbnail, kThumbPriority);
-                entry.fThumbnail->MoveTo(NPoint(x, y));
+                entry.fButton->AddChild(*entry.fThumbnail, kThumbBehindFrame);
+                entry.fThumbnail->MoveTo(NPoint(int16_t((kFrameWidth - std::min(w, kThumbWidth)) / 2),
+                                                int16_t((kFrameHeight - std::min(h, kThumbHeight)) / 2)));
             }
         }
         entry.fName = std::make_unique<NSpText>();
@@ -125,8 +159,10 @@ void KStartScreen::Enter()
         entry.fName->SetWrapWidth(kCellWidth - 8);
         entry.fName->SetEllipsis(true);
         app.Universe().AddChild(*entry.fName, kTextPriority);
-        entry.fName->SetText(albums[i].Name(), index(255, 250, 240), 0, 0, true);
-        entry.fName->MoveTo(NPoint(x, int16_t(y + kThumbHeight + 4)));
+        std::string name = albums[i].Name();
+        entry.fName->SetText(name.substr(0, name.size() - std::strlen(kAlbumExtension)), index(255, 250, 240), 0, 0, true);
+        entry.fName->MoveTo(NPoint(int16_t(x + (kFrameWidth - entry.fName->LocalRect().fWidth) / 2),
+                                   int16_t(y + kFrameHeight + 2)));
         fEntries.push_back(std::move(entry));
     }
 }
@@ -138,17 +174,24 @@ void KStartScreen::Leave()
         return;
     for (Entry& entry : fEntries) {
         if (entry.fThumbnail)
-            app->Universe().RemoveChild(*entry.fThumbnail);
+            entry.fButton->RemoveChild(*entry.fThumbnail);
+        app->Universe().RemoveChild(*entry.fButton);
         app->Universe().RemoveChild(*entry.fName);
     }
     fEntries.clear();
-    app->Universe().RemoveChild(fHeading);
+    for (NSpObject* node : std::initializer_list<NSpObject*> { &fHeading, &fArt, &fQuit })
+        app->Universe().RemoveChild(*node);
+}
+
+const NFileSpec* KStartScreen::AlbumNumber(int32_t index) const
+{
+    return index >= 0 && size_t(index) < fEntries.size() ? &fEntries[size_t(index)].fAlbum : nullptr;
 }
 
 const NFileSpec* KStartScreen::AlbumAt(NPoint point) const
 {
     for (const Entry& entry : fEntries) {
-        NRect cell(entry.fPlace.fX, entry.fPlace.fY, kThumbWidth, int16_t(kThumbHeight + 24));
+        NRect cell(entry.fPlace.fX, entry.fPlace.fY, kFrameWidth, int16_t(kFrameHeight + 16));
         if (cell.Contains(point))
             return &entry.fAlbum;
     }

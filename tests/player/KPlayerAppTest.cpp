@@ -8,6 +8,7 @@
 #include "tests/player/PlayerTestSupport.h"
 
 #include "framework/NKeyTable.h"
+#include "player/KControlBar.h"
 #include "framework/NPage.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostHeadlessDisplay.h"
@@ -58,6 +59,45 @@ protected:
         event.fKey = key;
         app.KeyDown(event);
         Pump(app, 20);
+    }
+
+    /// Hands the scripted messages to the program's own pump, as the desktop would, then
+    /// lets posted events and the render run.
+    void Route(KPlayerApp& app)
+    {
+        for (int i = 0; i < 20 && fDisplay->Pending() > 0; ++i)
+            app.ProcessMessages();
+        Pump(app, 20);
+    }
+
+    void PressKey(KPlayerApp& app, int32_t virtualKey)
+    {
+        NHostMessage down;
+        down.fType = NHostMessageType::kKeyDown;
+        down.fVirtualKey = virtualKey;
+        fDisplay->Push(down);
+        NHostMessage up = down;
+        up.fType = NHostMessageType::kKeyUp;
+        fDisplay->Push(up);
+        Route(app);
+    }
+
+    void MovePointer(KPlayerApp& app, NPoint where)
+    {
+        fDisplay->PushScreenPointer(NHostMessageType::kMouseMove, where.fX, where.fY);
+        Route(app);
+    }
+
+    /// A click at the middle of where the node was last drawn, found as a user finds it.
+    void Click(KPlayerApp& app, const NSpObject& node)
+    {
+        const NRect& drawn = node.DrawnRect();
+        ASSERT_FALSE(drawn.IsEmpty()) << "the node was never drawn";
+        int32_t x = drawn.fX + drawn.fWidth / 2, y = drawn.fY + drawn.fHeight / 2;
+        fDisplay->PushScreenPointer(NHostMessageType::kMouseMove, x, y);
+        fDisplay->PushScreenPointer(NHostMessageType::kButtonDown, x, y);
+        fDisplay->PushScreenPointer(NHostMessageType::kButtonUp, x, y);
+        Route(app);
     }
 
     NTestPrefix fPrefix;
@@ -147,6 +187,7 @@ TEST_F(KPlayerAppTest, StartPageListsTheLastSaveFolderAndAClickPlays)
 
     KPlayerApp app;
     auto display = std::make_unique<NHostHeadlessDisplay>(640, 480, 32);
+    fDisplay = display.get();
     app.SetDisplay(std::move(display));
     app.SetCommandLine("");
     ASSERT_TRUE(app.Main());
@@ -160,14 +201,185 @@ TEST_F(KPlayerAppTest, StartPageListsTheLastSaveFolderAndAClickPlays)
     EXPECT_EQ(under->Name(), "first.Qip");
     EXPECT_EQ(start->AlbumAt(NPoint(600, 460)), nullptr);
 
-    NInputEvent click;
-    click.Init(kInputButtonDown, 0, NPoint(60, 120));
-    app.MouseDown(click);
-    Pump(app, 50);
+    // The album's frame is a button of the player's art, named after the album.
+    NButton* button = start->AlbumButton(0);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->FrameCount(), 4);
+    Click(app, *button);
     KPlayerScreen* screen = Screen(app);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(screen->SlideIndex(), 0);
     EXPECT_EQ(screen->Album().PhotoCount(), 1);
+    app.Shutdown();
+    app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, ControlBarAppearsOnPointerMovementItsButtonsSteerAndItHidesAgain)
+{
+    std::string album = MakeAlbum(fPrefix, "bar.Qip", "fall", "");
+    KPlayerApp app;
+    ASSERT_TRUE(Start(app, album));
+    KPlayerScreen& screen = *Screen(app);
+    // The bar and the number come right after the first slide, the bar out of sight.
+    ASSERT_EQ(screen.Bar(), KPlayerScreen::BarState::kHidden);
+    EXPECT_FALSE(screen.ControlBar().IsVisible());
+    EXPECT_EQ(screen.Number().Text(), "1 / 5");
+
+    MovePointer(app, NPoint(200, 100));
+    ASSERT_EQ(screen.Bar(), KPlayerScreen::BarState::kShown);
+    KControlBar& bar = screen.ControlBar();
+    EXPECT_TRUE(bar.IsVisible());
+    // Every button is the player's art: four frames, its states.
+    for (int i = 0; i < KControlBar::kButtonCount; ++i)
+        EXPECT_EQ(bar.ButtonAt(KControlBar::Button(i)).FrameCount(), 4) << i;
+    EXPECT_TRUE(bar.ButtonAt(KControlBar::kFirst).IsDisabled());   // nothing before the first slide
+
+    Click(app, bar.ButtonAt(KControlBar::kNext));
+    EXPECT_EQ(screen.SlideIndex(), 1);
+    EXPECT_EQ(screen.Number().Text(), "2 / 5");
+    EXPECT_FALSE(bar.ButtonAt(KControlBar::kFirst).IsDisabled());
+    Click(app, bar.ButtonAt(KControlBar::kPause));
+    EXPECT_EQ(screen.CurrentState(), KPlayerScreen::State::kPaused);
+    EXPECT_FALSE(bar.ButtonAt(KControlBar::kPause).IsVisible());
+    EXPECT_TRUE(bar.ButtonAt(KControlBar::kPlay).IsVisible());
+    Click(app, bar.ButtonAt(KControlBar::kPlay));
+    EXPECT_EQ(screen.CurrentState(), KPlayerScreen::State::kShowing);
+    Click(app, bar.ButtonAt(KControlBar::kLast));
+    EXPECT_EQ(screen.SlideIndex(), 4);
+    EXPECT_TRUE(bar.ButtonAt(KControlBar::kNext).IsDisabled());
+    Click(app, bar.ButtonAt(KControlBar::kNext));   // disabled: swallowed
+    EXPECT_EQ(screen.SlideIndex(), 4);
+    Click(app, bar.ButtonAt(KControlBar::kPrevious));
+    EXPECT_EQ(screen.SlideIndex(), 3);
+    Click(app, bar.ButtonAt(KControlBar::kFirst));
+    EXPECT_EQ(screen.SlideIndex(), 0);
+
+    // The pointer resting on the bar keeps it; off it, the bar goes after its time. The
+    // show is paused meanwhile, so that it stays on the title.
+    PressKey(app, kVkSpace);
+    ASSERT_EQ(screen.CurrentState(), KPlayerScreen::State::kPaused);
+    Pump(app, 2800);
+    EXPECT_EQ(screen.Bar(), KPlayerScreen::BarState::kShown);
+    MovePointer(app, NPoint(300, 120));
+    Pump(app, 2800);
+    EXPECT_EQ(screen.Bar(), KPlayerScreen::BarState::kHidden);
+    EXPECT_FALSE(bar.IsVisible());
+    // Off the bar a click moves on.
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonDown, 300, 120);
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonUp, 300, 120);
+    Route(app);
+    EXPECT_EQ(screen.SlideIndex(), 1);
+
+    MovePointer(app, NPoint(310, 130));
+    Click(app, bar.ButtonAt(KControlBar::kQuit));
+    EXPECT_TRUE(app.QuitFlag());
+    app.Shutdown();
+    app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, FullScreenKeyAndButtonToggleTheWindow)
+{
+    std::string album = MakeAlbum(fPrefix, "full.Qip", "fall", "", 1);
+    KPlayerApp app;
+    ASSERT_TRUE(Start(app, album));
+    NHostWindowStyle windowed = fDisplay->Style();
+    EXPECT_FALSE(windowed.fFullScreen);
+    PressKey(app, kVkA + ('F' - 'A'));
+    EXPECT_TRUE(app.IsFullScreen());
+    EXPECT_TRUE(fDisplay->Style().fFullScreen);
+    EXPECT_FALSE(fDisplay->Style().fCaption);
+    EXPECT_EQ(fDisplay->X(), 0);
+    EXPECT_EQ(fDisplay->Y(), 0);
+    PressKey(app, kVkA + ('F' - 'A'));
+    EXPECT_FALSE(fDisplay->Style().fFullScreen);
+    EXPECT_EQ(fDisplay->Style().fCaption, windowed.fCaption);
+
+    MovePointer(app, NPoint(100, 100));
+    Click(app, Screen(app)->ControlBar().ButtonAt(KControlBar::kFullScreen));
+    EXPECT_TRUE(fDisplay->Style().fFullScreen);
+    EXPECT_FALSE(app.QuitFlag());
+    app.Shutdown();
+    app.CloseDisplay();
+}
+
+TEST_F(KPlayerAppTest, ScreenSaverRunsFullScreenLoopsAndQuitsOnInput)
+{
+    std::string album = MakeAlbum(fPrefix, "saver.Qip", "fall", "", 1);
+    for (int input = 0; input < 3; ++input) {
+        KPlayerApp app;
+        auto display = std::make_unique<NHostHeadlessDisplay>(640, 480, 32);
+        fDisplay = display.get();
+        app.SetDisplay(std::move(display));
+        app.SetCommandLine("--screensaver \"" + album + "\"");
+        ASSERT_TRUE(app.Main());
+        Pump(app, 50);
+        EXPECT_TRUE(app.IsScreenSaver());
+        EXPECT_TRUE(fDisplay->Style().fFullScreen);
+        ASSERT_NE(Screen(app), nullptr);
+        EXPECT_TRUE(app.Loops());
+        // The pointer's first report and its tremor leave the saver running.
+        MovePointer(app, NPoint(200, 200));
+        MovePointer(app, NPoint(202, 199));
+        EXPECT_FALSE(app.QuitFlag());
+        EXPECT_NE(Screen(app)->Bar(), KPlayerScreen::BarState::kShown);   // no bar in a saver
+        switch (input) {
+        case 0:
+            PressKey(app, kVkSpace);
+            break;
+        case 1:
+            fDisplay->PushScreenPointer(NHostMessageType::kButtonDown, 200, 200);
+            Route(app);
+            break;
+        default:
+            MovePointer(app, NPoint(260, 230));
+            break;
+        }
+        EXPECT_TRUE(app.QuitFlag()) << "input " << input;
+        app.Shutdown();
+        app.CloseDisplay();
+    }
+}
+
+TEST_F(KPlayerAppTest, CoBrandClosingSlideFollowsTheCreditsInItsPicture)
+{
+    std::string album = MakeAlbum(fPrefix, "brand.Qip", "fall", "", 1);
+    // The Maker copies the brand's content in; here the archive tool does it.
+    std::string brand = std::string(LUMORA_QIP_FOLDER) + "/eng/marketa.xpb";
+    std::string output;
+    for (const char* element : { "CoBrand:show.txt", "CoBrand:closing.jpg" }) {
+        std::string file = (fPrefix.Root() / (std::string(element).substr(8))).string();
+        ASSERT_EQ(NRunCommand(std::string(LUMORA_XPB) + " cat " + PlayerQuote(brand) + " " + element + " > "
+                                  + PlayerQuote(file), output), 0) << output;
+        ASSERT_EQ(NRunCommand(std::string(LUMORA_XPB) + " add " + PlayerQuote(album) + " " + PlayerQuote(file) + " "
+                                  + element, output), 0) << output;
+    }
+    ASSERT_EQ(NRunCommand(std::string(LUMORA_XPB) + " seal " + PlayerQuote(album), output), 0) << output;
+
+    KPlayerApp app;
+    ASSERT_TRUE(Start(app, album));
+    KPlayerScreen& screen = *Screen(app);
+    const auto& slides = screen.Album().Slides();
+    ASSERT_EQ(slides.size(), 4u);   // title, photo, credits, closing
+    EXPECT_EQ(slides[2].fKind, KSlideKind::kCredit);
+    EXPECT_EQ(slides[3].fKind, KSlideKind::kClosing);
+    EXPECT_EQ(slides[3].fPicture, "CoBrand:closing.jpg");
+    EXPECT_TRUE(screen.Album().Damage().empty());
+    PressKey(app, kVkEnd);
+    EXPECT_EQ(screen.SlideIndex(), 3);
+    // What the window shows is the brand's picture, not the theme's background.
+    KSlideComposer composer(screen.Album());
+    std::vector<uint32_t> closing, credit;
+    composer.Compose(slides[3], closing);
+    composer.Compose(slides[2], credit);
+    EXPECT_TRUE(composer.Failures().empty());
+    int differing = 0;
+    for (int y = 20; y < 460; y += 40)
+        for (int x = 20; x < 620; x += 40) {
+            uint32_t shown = fDisplay->HeadlessMain()->Pixel(x, y) & 0xFFFFFF;
+            EXPECT_EQ(shown, closing[size_t(y) * 640 + size_t(x)] & 0xFFFFFF) << x << "," << y;
+            differing += (closing[size_t(y) * 640 + size_t(x)] != credit[size_t(y) * 640 + size_t(x)]) ? 1 : 0;
+        }
+    EXPECT_GT(differing, 100);
     app.Shutdown();
     app.CloseDisplay();
 }
