@@ -334,6 +334,44 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
             pixels[size_t(y) * kWidth + size_t(x)] = stage.fWindow.Pixel(x, y);
 }
 
+bool KSlideComposer::Fitted(const KAlbum& album, const std::string& picture, int width, int height, uint32_t fill,
+                            std::vector<uint32_t>& pixels)
+{
+    NFileSpec spec = album.Element(picture);
+    NRect size = NJpegSprite::JpegInfo(spec);
+    if (size.IsEmpty() || width <= 0 || height <= 0)
+        return false;
+    int scale = 1;
+    while (scale < kMaxScale && size.fWidth / (scale * 2) >= width && size.fHeight / (scale * 2) >= height)
+        scale *= 2;
+    NJpegSprite sprite;
+    sprite.MakeMemory(NRect(0, 0, int16_t((size.fWidth + scale - 1) / scale), int16_t((size.fHeight + scale - 1) / scale)),
+                      32, nullptr);
+    sprite.SetSliceTime(kFinishSlice);
+    sprite.LoadJpeg(spec, scale);
+    FinishDecode(&sprite);
+    const NRect& decoded = sprite.DecodedSize();
+    if (decoded.IsEmpty() || sprite.HadFileError())
+        return false;
+    NMemSprite target;
+    target.MakeMemory(NRect(0, 0, int16_t(width), int16_t(height)), 32, nullptr);
+    NSpImage& canvas = *target.CurrentImage();
+    canvas.FillRect(canvas.Bounds(), fill);
+    double fit = std::min(double(width) / decoded.fWidth, double(height) / decoded.fHeight);
+    double w = decoded.fWidth * fit, h = decoded.fHeight * fit, x = (width - w) / 2, y = (height - h) / 2;
+    const NTransformPoint from[3] = { { 0, 0 }, { double(decoded.fWidth), 0 }, { 0, double(decoded.fHeight) } };
+    const NTransformPoint to[3] = { { x, y }, { x + w, y }, { x, y + h } };
+    DrawTransformed(*sprite.CurrentImage(), canvas, decoded, canvas.Bounds(), from, to, 0, true, kTransformOpaque,
+                    NSpImage::kFullPercent);
+    pixels.resize(size_t(width) * size_t(height));
+    const auto* bits = reinterpret_cast<const uint32_t*>(canvas.GetBits());
+    int32_t stride = canvas.RowBytes() / 4;
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < width; ++column)
+            pixels[size_t(row) * size_t(width) + size_t(column)] = bits[size_t(row) * size_t(stride) + size_t(column)] | kOpaque;
+    return true;
+}
+
 void KSlideComposer::Compose(const KSlide& slide, std::vector<uint32_t>& pixels)
 {
     Begin(slide, 0);

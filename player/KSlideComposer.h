@@ -38,6 +38,12 @@ public:
     bool PhotoDecoded() const { return fPhotoDecoded; }
     /// The pictures of the last composed slide that could not be read, by element name.
     const std::vector<std::string>& Failures() const { return fFailures; }
+    /// A picture of the album fitted, its shape kept, into width x height 0xFFRRGGBB pixels
+    /// centred over the fill colour; decoded at the smallest scale that still covers the
+    /// box, so that a thumbnail is sharp whatever the photo's size. False when it cannot be
+    /// read.
+    static bool Fitted(const KAlbum& album, const std::string& picture, int width, int height, uint32_t fill,
+                       std::vector<uint32_t>& pixels);
     /// Replaces "@1st"-style album tags by the album's strings and "\n" by line breaks.
     static std::string ExpandTags(const KAlbum& album, const std::string& text);
 

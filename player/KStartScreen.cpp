@@ -8,6 +8,7 @@
 #include "player/KAlbum.h"
 #include "player/KPlayerApp.h"
 #include "player/KPlayerCodes.h"
+#include "player/KSlideComposer.h"
 #include "platform/NHostRegistry.h"
 #include "storage/NFIterator.h"
 
@@ -21,15 +22,16 @@ static constexpr int16_t kFrameWidth = 144;    // the album frame's art around t
 static constexpr int16_t kFrameHeight = 112;
 static constexpr int16_t kColumns = 4;
 static constexpr int16_t kLeft = 14;
-static constexpr int16_t kTop = 84;
+static constexpr int16_t kTop = 70;
 static constexpr int16_t kCellWidth = 154;
-static constexpr int16_t kCellHeight = 130;
+static constexpr int16_t kCellHeight = 134;
 static constexpr int16_t kArtX = 8;
 static constexpr int16_t kArtY = 2;
-static constexpr int16_t kHeadingX = 260;
-static constexpr int16_t kHeadingY = 30;
+static constexpr int16_t kHeadingX = 216;
+static constexpr int16_t kHeadingY = 28;
 static constexpr int16_t kQuitX = 514;
-static constexpr int16_t kQuitY = 436;
+static constexpr int16_t kQuitY = 18;
+static constexpr uint32_t kThumbFill = 0xFF1E1628;
 static constexpr int32_t kThumbPriority = 10;
 static constexpr int32_t kThumbBehindFrame = 1;   // the frame's state sprite is at 0, in front
 static constexpr int32_t kTextPriority = 5;
@@ -135,24 +137,19 @@ void KStartScreen::Enter()
         entry.fButton->SetNotification(NNotification(app.Port().Id(), NPortEvent(kEventPlayAlbum, int32_t(i)), false));
         entry.fButton->SetUiName(albums[i].Name());
         app.Universe().AddChild(*entry.fButton, kThumbPriority);
-        // The first photo at an eighth, a quarter or a half, whichever fits the frame,
-        // centred in it behind the frame's rim.
+        // The first photo fitted into the frame's opening, behind the frame's rim.
         KAlbum album;
-        if (album.Open(albums[i], true) && album.PhotoCount() > 0) {
-            NFileSpec photo = album.Element("photo:0000.jpg");
-            NRect size = NJpegSprite::JpegInfo(photo);
-            int scale = 1;
-            while (scale < 8 && (size.fWidth / scale > kThumbWidth || size.fHeight / scale > kThumbHeight))
-                scale *= 2;
-            if (!size.IsEmpty()) {
-                int16_t w = int16_t((size.fWidth + scale - 1) / scale), h = int16_t((size.fHeight + scale - 1) / scale);
-                entry.fThumbnail = std::make_unique<NJpegSprite>();
-                entry.fThumbnail->MakeMemory(NRect(0, 0, w, h), 32, nullptr);
-                entry.fThumbnail->LoadJpeg(photo, scale);
-                entry.fButton->AddChild(*entry.fThumbnail, kThumbBehindFrame);
-                entry.fThumbnail->MoveTo(NPoint(int16_t((kFrameWidth - std::min(w, kThumbWidth)) / 2),
-                                                int16_t((kFrameHeight - std::min(h, kThumbHeight)) / 2)));
-            }
+        std::vector<uint32_t> pixels;
+        if (album.Open(albums[i], true) && album.PhotoCount() > 0
+            && KSlideComposer::Fitted(album, "photo:0000.jpg", kThumbWidth, kThumbHeight, kThumbFill, pixels)) {
+            entry.fThumbnail = std::make_unique<NMemSprite>();
+            entry.fThumbnail->MakeMemory(NRect(0, 0, kThumbWidth, kThumbHeight), 32, nullptr);
+            NSpImage& image = *entry.fThumbnail->CurrentImage();
+            for (int y = 0; y < kThumbHeight; ++y)
+                std::memcpy(image.GetBits() + size_t(y) * size_t(image.RowBytes()), pixels.data() + size_t(y) * kThumbWidth,
+                            size_t(kThumbWidth) * 4);
+            entry.fButton->AddChild(*entry.fThumbnail, kThumbBehindFrame);
+            entry.fThumbnail->MoveTo(NPoint((kFrameWidth - kThumbWidth) / 2, (kFrameHeight - kThumbHeight) / 2));
         }
         entry.fName = std::make_unique<NSpText>();
         entry.fName->SetFont(small);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/NPageData.h"
-#include "imaging/NJpegSprite.h"
+#include "imaging/NMemSprite.h"
 #include "imaging/NRect.h"
 #include "imaging/NSprite.h"
 #include "imaging/NSpText.h"
@@ -41,7 +41,7 @@ private:
         NFileSpec fAlbum;
         NRect fPlace;
         std::unique_ptr<NButton> fButton;
-        std::unique_ptr<NJpegSprite> fThumbnail;
+        std::unique_ptr<NMemSprite> fThumbnail;
         std::unique_ptr<NSpText> fName;
     };
 

@@ -205,6 +205,12 @@ TEST_F(KPlayerAppTest, StartPageListsTheLastSaveFolderAndAClickPlays)
     NButton* button = start->AlbumButton(0);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->FrameCount(), 4);
+    // The thumbnail fills the frame's opening (128 x 96), not a small decode in its middle:
+    // near the opening's corner the window shows the photo, not the page or the fill.
+    const NRect& frame = button->DrawnRect();
+    uint32_t corner = fDisplay->HeadlessMain()->Pixel(frame.fX + 12, frame.fY + 12) & 0xFFFFFF;
+    EXPECT_NE(corner, 0x2A1D3Au);
+    EXPECT_NE(corner, 0x1E1628u);
     Click(app, *button);
     KPlayerScreen* screen = Screen(app);
     ASSERT_NE(screen, nullptr);
