@@ -6,7 +6,11 @@
    by xdotool polling, which adds a few milliseconds to both alike);
 2. frames presented during a one-second crossfade at 640 x 480, with the CPU time a frame.
 
-    player-bench.py QIPALBUM PLAYER THEME.lmx PHOTODIR [RUNS]
+    player-bench.py QIPALBUM PLAYER THEME.lmx PHOTODIR [RUNS] [--size WxH]
+
+--size makes the album's photos that size from the folder's (ImageMagick's convert, JPEG
+quality 90), as the Maker's album photos are at most 640 x 480; feh shows the same file.
+The player's --trace marks give the start's steps (median milliseconds from the start).
 """
 
 import os
@@ -43,10 +47,23 @@ def stop(process):
 
 
 def main():
-    qipalbum, player, theme, photos = sys.argv[1:5]
-    runs = int(sys.argv[5]) if len(sys.argv) > 5 else 5
+    args = sys.argv[1:]
+    size = None
+    if "--size" in args:
+        at = args.index("--size")
+        size = args[at + 1]
+        del args[at:at + 2]
+    qipalbum, player, theme, photos = args[0:4]
+    runs = int(args[4]) if len(args) > 4 else 5
     samples = sorted(os.path.join(photos, f) for f in os.listdir(photos) if f.endswith(".jpg"))
     with tempfile.TemporaryDirectory(prefix="lumora-player-bench-") as root:
+        if size:
+            sized = []
+            for sample in samples:
+                out = os.path.join(root, "sized-" + os.path.basename(sample))
+                subprocess.run(["convert", sample, "-resize", size + "!", "-quality", "90", out], check=True)
+                sized.append(out)
+            samples = sized
         env = dict(os.environ, LUMORA_PREFIX=os.path.join(root, "prefix"),
                    XDG_RUNTIME_DIR=os.path.join(root, "run"))
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
@@ -57,14 +74,18 @@ def main():
         folder = os.path.join(root, "photos")
         os.makedirs(folder)
         shutil.copy(chosen[0], os.path.join(folder, "0000.jpg"))
-        print("album: 200 photos, %.1f MB" % (os.path.getsize(album) / 1e6))
+        print("album: 200 photos%s, %.1f MB" % (" of " + size if size else "", os.path.getsize(album) / 1e6))
 
         presented, mapped, feh = [], [], []
+        marks = {}
         for _ in range(runs):
             t0 = time.monotonic_ns()
             process = subprocess.Popen([player, album, "--trace"], env=env, stdout=subprocess.PIPE, text=True)
             mapped.append(wait_mapped("^Lumora$", "--name", t0, process))
             for line in process.stdout:
+                if line.startswith("mark "):
+                    words = line.split()
+                    marks.setdefault(words[1], []).append((int(words[2]) - t0) / 1e6)
                 if line.startswith("first-present "):
                     presented.append((int(line.split()[1]) - t0) / 1e6)
                     break
@@ -79,6 +100,9 @@ def main():
         print("lumora-player start to first slide presented: median %.1f ms (runs: %s)"
               % (statistics.median(presented), ", ".join("%.1f" % v for v in presented)))
         print("lumora-player start to window mapped (polled): median %.1f ms" % statistics.median(mapped))
+        print("lumora-player steps (median ms from the start): "
+              + ", ".join("%s %.1f" % (name, statistics.median(times))
+                          for name, times in sorted(marks.items(), key=lambda item: statistics.median(item[1]))))
         print("feh start to window mapped (polled):           median %.1f ms" % statistics.median(feh))
 
         process = subprocess.Popen([player, album, "--trace", "--transition=crossfade,1000"], env=env,

@@ -243,9 +243,9 @@ void KPlayerApp::Start()
         if (!albums.empty())
             fAlbum = albums[size_t(std::rand()) % albums.size()];
     }
-    // At once rather than posted: the first slide is ready before the window is first
-    // painted, so that paint shows it.
-    SwitchToPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
+    // Posted, so that the window is asked for first: the window manager maps it while the
+    // first slide is composed.
+    RequestPage(fAlbum.Name().empty() ? kStartPage : kShowPage, false);
 }
 
 int32_t KPlayerApp::IdleWaitLimit()
