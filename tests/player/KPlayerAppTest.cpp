@@ -33,6 +33,11 @@ protected:
         if (!app.Main())
             return false;
         Pump(app, 50);
+        // The bar and the number follow the first present; a loaded machine may take a while.
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (Screen(app) && Screen(app)->Bar() == KPlayerScreen::BarState::kUnmade
+               && std::chrono::steady_clock::now() < end)
+            Pump(app, 10);
         return Screen(app) != nullptr;
     }
 
