@@ -29,6 +29,7 @@ static constexpr int kDefaultTitleSeconds = 4;
 static constexpr int32_t kDamageMilliseconds = 4000;
 static constexpr int32_t kMaxPhotos = 10000;
 static constexpr char kPhotoFolder[] = "photo";
+static constexpr int kMaxCollageBoxes = 9;
 
 const char* KSlideKindName(KSlideKind kind)
 {
@@ -48,6 +49,53 @@ static std::string PhotoName(int32_t number, const char* extension)
     char name[32];
     std::snprintf(name, sizeof name, "photo:%04d.%s", static_cast<int>(number), extension);
     return name;
+}
+
+std::string KAlbum::PhotoElement(int32_t number)
+{
+    return PhotoName(number, "jpg");
+}
+
+bool KAlbum::PhotoInfo(int32_t number, std::string& caption, std::string& aux) const
+{
+    std::map<std::string, std::string> info;
+    bool read = ReadChunks(Element(PhotoName(number, "nfo")), info);
+    caption = info["CAPT"];
+    aux = info["AUXI"];
+    return read;
+}
+
+std::vector<KSlide> KAlbum::LayOutCollage(const std::vector<KSlide>& photos) const
+{
+    // rotate: each photo enters the next box in turn, the others keep theirs, so every
+    //         photo has its slide and the boxes fill one at a time;
+    // page:   the boxes change together, a slide a page of photos.
+    int count = std::clamp(fShow.Int("collage.count", 1), 1, kMaxCollageBoxes);
+    bool page = fShow.Text("collage.fill", "rotate") == "page";
+    std::vector<KSlide> laid;
+    std::vector<int32_t> boxes(size_t(count), -1);
+    size_t turn = 0;
+    for (const KSlide& photo : photos) {
+        if (photo.fKind != KSlideKind::kPhoto) {
+            laid.push_back(photo);
+            continue;
+        }
+        if (page) {
+            if (turn == 0) {
+                laid.push_back(photo);
+                std::fill(boxes.begin(), boxes.end(), -1);
+            }
+            boxes[turn] = photo.fPhoto;
+            laid.back().fCollage = boxes;
+            turn = (turn + 1) % size_t(count);
+            continue;
+        }
+        boxes[turn] = photo.fPhoto;
+        turn = (turn + 1) % size_t(count);
+        laid.push_back(photo);
+        laid.back().fCollage = boxes;
+    }
+    return laid;
 }
 
 KAlbum::KAlbum()
@@ -309,19 +357,29 @@ void KAlbum::MakeSlides()
     close.fPicture = fShow.Text("closing.background");
     close.fMilliseconds = seconds("closing.seconds", kDefaultSlideSeconds);
 
-    // Title, photos, credits; the newborn and closing slides follow the slide they name.
-    auto place = [&](const std::string& after, const KSlide& slide) {
-        if (after == "title" && !fSlides.empty())
-            fSlides.insert(fSlides.begin() + 1, slide);
-        else
-            fSlides.push_back(slide);
+    if (fShow.Text("photo.layout") == "collage")
+        photos = LayOutCollage(photos);
+
+    // Title, photos, credits; the newborn and closing slides follow the part they name
+    // ("title", "photos", "credit"; anything else puts them at the end).
+    std::string newbornAfter = fShow.Text("newborn.after", "title");
+    std::string closingAfter = fShow.Text("closing.after", "credit");
+    auto follow = [&](const std::string& part) {
+        if (newborn && (newbornAfter == part || part.empty())) {
+            fSlides.push_back(announcement);
+            newborn = false;
+        }
+        if (closing && (closingAfter == part || part.empty())) {
+            fSlides.push_back(close);
+            closing = false;
+        }
     };
     fSlides.push_back(title);
-    if (newborn)
-        place(fShow.Text("newborn.after", "title"), announcement);
+    follow("title");
     fSlides.insert(fSlides.end(), photos.begin(), photos.end());
+    follow("photos");
     if (!credit.fText.empty())
         fSlides.push_back(credit);
-    if (closing)
-        fSlides.push_back(close);
+    follow("credit");
+    follow("");
 }

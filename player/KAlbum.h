@@ -44,6 +44,10 @@ public:
     const std::vector<KSlide>& Slides() const { return fSlides; }
     /// The damaged parts found while opening, one line each.
     const std::vector<std::string>& Damage() const { return fDamage; }
+    /// The element of a photo ("photo:0003.jpg").
+    static std::string PhotoElement(int32_t number);
+    /// A photo's caption and aux text from its own description; false when it has none.
+    bool PhotoInfo(int32_t number, std::string& caption, std::string& aux) const;
     /// The variant folder ("@boy") or empty.
     const std::string& Variant() const { return fVariant; }
 
@@ -57,6 +61,8 @@ private:
     std::string ReadText(const std::string& path) const;
     void ReadShow();
     void MakeSlides();
+    /// The collage layout: the photo slides become slides of several boxes.
+    std::vector<KSlide> LayOutCollage(const std::vector<KSlide>& photos) const;
     void AddDamage(const std::string& what, int32_t photo);
     void AddSealDamage();
 

@@ -8,6 +8,7 @@
 #include "storage/NStream.h"
 
 #include <cstdio>
+#include <set>
 #include <vector>
 
 static constexpr uint32_t kColourMask = 0xFFFFFF;
@@ -121,38 +122,55 @@ bool KHtmlExport::Write(const KAlbum& album, const std::string& folder, std::str
             + "</title>\n" + style + "</head>\n<body>\n";
     };
 
-    std::vector<const KSlide*> photos;
-    for (const KSlide& slide : album.Slides())
-        if (slide.fKind == KSlideKind::kPhoto && CopyOut(album, slide.fPicture, folder, ImageName(slide.fPhoto)))
-            photos.push_back(&slide);
+    // Every photo once, in the order the show first brings it (a collage slide brings several).
+    struct Photo {
+        int32_t fNumber;
+        std::string fCaption;
+        std::string fAux;
+    };
+    std::vector<Photo> photos;
+    std::set<int32_t> seen;
+    for (const KSlide& slide : album.Slides()) {
+        if (slide.fKind != KSlideKind::kPhoto)
+            continue;
+        std::vector<int32_t> numbers = slide.fCollage.empty() ? std::vector<int32_t> { slide.fPhoto } : slide.fCollage;
+        for (int32_t number : numbers) {
+            if (number < 0 || !seen.insert(number).second)
+                continue;
+            if (!CopyOut(album, KAlbum::PhotoElement(number), folder, ImageName(number)))
+                continue;
+            Photo photo { number, {}, {} };
+            (void)album.PhotoInfo(number, photo.fCaption, photo.fAux);
+            if (photo.fCaption.empty())
+                photo.fCaption = "Photo " + std::to_string(number + 1);
+            photos.push_back(photo);
+        }
+    }
 
     std::string index = head(title) + "<h1>" + Escape(title) + "</h1>\n<div class=\"grid\">\n";
-    for (const KSlide* slide : photos) {
-        std::string caption = slide->fText.empty() ? "Photo " + std::to_string(slide->fPhoto + 1) : slide->fText;
-        index += "<a href=\"" + PageName(slide->fPhoto) + "\"><img src=\"" + ImageName(slide->fPhoto) + "\" alt=\""
-            + Escape(caption) + "\"><br>" + Escape(caption) + "</a>\n";
-    }
+    for (const Photo& photo : photos)
+        index += "<a href=\"" + PageName(photo.fNumber) + "\"><img src=\"" + ImageName(photo.fNumber) + "\" alt=\""
+            + Escape(photo.fCaption) + "\"><br>" + Escape(photo.fCaption) + "</a>\n";
     index += "</div>\n</body>\n</html>\n";
     if (!WriteText(folder, "index.html", index)) {
         error = "cannot write " + folder + "/index.html";
         return false;
     }
     for (size_t i = 0; i < photos.size(); ++i) {
-        const KSlide& slide = *photos[i];
-        std::string caption = slide.fText.empty() ? "Photo " + std::to_string(slide.fPhoto + 1) : slide.fText;
-        std::string page = head(title + ": " + caption) + "<nav>";
+        const Photo& photo = photos[i];
+        std::string page = head(title + ": " + photo.fCaption) + "<nav>";
         if (i > 0)
-            page += "<a href=\"" + PageName(photos[i - 1]->fPhoto) + "\">Previous</a>";
+            page += "<a href=\"" + PageName(photos[i - 1].fNumber) + "\">Previous</a>";
         page += "<a href=\"index.html\">All photos</a>";
         if (i + 1 < photos.size())
-            page += "<a href=\"" + PageName(photos[i + 1]->fPhoto) + "\">Next</a>";
-        page += "</nav>\n<div class=\"photo\"><img src=\"" + ImageName(slide.fPhoto) + "\" alt=\"" + Escape(caption)
-            + "\">\n<p>" + Escape(caption) + "</p>\n";
-        if (!slide.fSecondText.empty())
-            page += "<p>" + Escape(slide.fSecondText) + "</p>\n";
+            page += "<a href=\"" + PageName(photos[i + 1].fNumber) + "\">Next</a>";
+        page += "</nav>\n<div class=\"photo\"><img src=\"" + ImageName(photo.fNumber) + "\" alt=\"" + Escape(photo.fCaption)
+            + "\">\n<p>" + Escape(photo.fCaption) + "</p>\n";
+        if (!photo.fAux.empty())
+            page += "<p>" + Escape(photo.fAux) + "</p>\n";
         page += "</div>\n</body>\n</html>\n";
-        if (!WriteText(folder, PageName(slide.fPhoto), page)) {
-            error = "cannot write " + folder + "/" + PageName(slide.fPhoto);
+        if (!WriteText(folder, PageName(photo.fNumber), page)) {
+            error = "cannot write " + folder + "/" + PageName(photo.fNumber);
             return false;
         }
     }

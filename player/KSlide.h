@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum class KSlideKind {
     kTitle,     // the album's title ("INTt", "INTd") over the title background
@@ -21,6 +22,7 @@ struct KSlide {
     std::string fSecondText;      // the title slide's "INTd", a photo's aux text
     int32_t fMilliseconds = 0;    // how long it stays
     bool fComplete = true;        // false while a photo's description is unread and its picture unchecked
+    std::vector<int32_t> fCollage;   // collage layout: the photo in each box (-1 for none), fPhoto the newest
 };
 
 /// The short name tests and the UI dump use for a kind ("title", "photo", ...).

@@ -100,7 +100,8 @@ std::unique_ptr<NJpegSprite> KSlideComposer::StartDecode(const std::string& pict
 void KSlideComposer::Begin(const KSlide& slide, uint32_t sliceMilliseconds)
 {
     fSlide = slide;
-    fPhoto.reset();
+    fPhotos.clear();
+    fPhotoNames.clear();
     fBackground.reset();
     fPhotoRect = NRect();
     fPhotoDecoded = false;
@@ -118,13 +119,24 @@ void KSlideComposer::Begin(const KSlide& slide, uint32_t sliceMilliseconds)
     }
     fBackgroundName = background;
     fBackground = StartDecode(background, sliceMilliseconds);
-    if (slide.fKind == KSlideKind::kPhoto)
-        fPhoto = StartDecode(slide.fPicture, sliceMilliseconds);
+    if (slide.fKind == KSlideKind::kPhoto) {
+        if (slide.fCollage.empty())
+            fPhotoNames.push_back(slide.fPicture);
+        for (int32_t number : slide.fCollage)
+            fPhotoNames.push_back(number < 0 ? std::string() : KAlbum::PhotoElement(number));
+        for (const std::string& name : fPhotoNames)
+            fPhotos.push_back(StartDecode(name, sliceMilliseconds));
+    }
 }
 
 bool KSlideComposer::IsReady() const
 {
-    return !(fBackground && fBackground->IsDecoding()) && !(fPhoto && fPhoto->IsDecoding());
+    if (fBackground && fBackground->IsDecoding())
+        return false;
+    for (const auto& photo : fPhotos)
+        if (photo && photo->IsDecoding())
+            return false;
+    return true;
 }
 
 static void FinishDecode(NJpegSprite* sprite)
@@ -213,7 +225,8 @@ void Fill(Stage& stage, const NRect& rect, uint32_t colour)
 void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
 {
     FinishDecode(fBackground.get());
-    FinishDecode(fPhoto.get());
+    for (const auto& photo : fPhotos)
+        FinishDecode(photo.get());
     const KShowDescription& show = fAlbum.Show();
     Stage stage;
     NSpImage& canvas = *stage.fCanvas.CurrentImage();
@@ -229,31 +242,33 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
 
     switch (fSlide.fKind) {
     case KSlideKind::kPhoto: {
-        std::vector<int> box = show.Numbers("photo.box");
-        int angle = show.Int("photo.angle", 0);
-        std::string prefix = "photo";
-        if (box.size() < 4 && show.Has("collage.box.1")) {
-            box = show.Numbers("collage.box.1");
-            angle = box.size() > 4 ? box[4] : 0;
-            prefix = "collage";
-        }
-        if (box.size() < 4)
-            box = { 0, 0, kWidth, kHeight };
-        if (Decoded(fPhoto.get(), fSlide.fPicture)) {
-            fPhotoDecoded = true;
-            const NRect& size = fPhoto->DecodedSize();
+        // One photo in the photo box, or a collage's photos each in its own box.
+        bool collage = !fSlide.fCollage.empty();
+        std::string prefix = collage ? "collage" : "photo";
+        std::vector<int> border = show.Numbers(prefix + ".border");
+        int b = border.empty() ? 0 : std::max(0, border[0]);
+        std::vector<int> shadow = show.Numbers(prefix + ".shadow");
+        for (size_t at = 0; at < fPhotos.size(); ++at) {
+            std::vector<int> box = collage ? show.Numbers("collage.box." + std::to_string(at + 1)) : show.Numbers("photo.box");
+            int angle = collage ? (box.size() > 4 ? box[4] : 0) : show.Int("photo.angle", 0);
+            if (box.size() < 4)
+                box = { 0, 0, kWidth, kHeight };
+            if (fPhotoNames[at].empty() || !Decoded(fPhotos[at].get(), fPhotoNames[at]))
+                continue;
+            const NRect& size = fPhotos[at]->DecodedSize();
             double scale = std::min(double(box[2]) / size.fWidth, double(box[3]) / size.fHeight);
             double w = size.fWidth * scale, h = size.fHeight * scale;
             double cx = box[0] + box[2] / 2.0, cy = box[1] + box[3] / 2.0;
-            fPhotoRect = NRect(int16_t(std::lround(cx - w / 2)), int16_t(std::lround(cy - h / 2)), int16_t(std::lround(w)),
-                               int16_t(std::lround(h)));
+            if (!collage || fSlide.fCollage[at] == fSlide.fPhoto) {
+                fPhotoDecoded = true;
+                fPhotoRect = NRect(int16_t(std::lround(cx - w / 2)), int16_t(std::lround(cy - h / 2)), int16_t(std::lround(w)),
+                                   int16_t(std::lround(h)));
+            }
             double radians = angle * kPi / 180;
             auto turned = [&](double x, double y) {
                 return NTransformPoint { cx + x * std::cos(radians) - y * std::sin(radians),
                                          cy + x * std::sin(radians) + y * std::cos(radians) };
             };
-            std::vector<int> border = show.Numbers(prefix + ".border");
-            int b = border.empty() ? 0 : std::max(0, border[0]);
             // The mat and the shadow are a small plain picture stretched over the turned box.
             auto mat = [&](uint32_t colour, double dx, double dy, int mode) {
                 NSpMemImage plain;
@@ -271,15 +286,14 @@ void KSlideComposer::Finish(std::vector<uint32_t>& pixels)
                                 NSpImage::kFullPercent);
                 plain.SetBits(nullptr, 0, 0, 0, 32, nullptr);
             };
-            std::vector<int> shadow = show.Numbers(prefix + ".shadow");
             if (shadow.size() >= 2 && show.Has(prefix + ".shadow"))
                 mat(show.Colour(prefix + ".shadow", 0), shadow[0], shadow[1], kTransformBlend);
             if (b > 0)
                 mat(show.Colour(prefix + ".border", 0xFFFFFFFF) | kOpaque, 0, 0, kTransformOpaque);
             const NTransformPoint from[3] = { { 0, 0 }, { double(size.fWidth), 0 }, { 0, double(size.fHeight) } };
             const NTransformPoint to[3] = { turned(-w / 2, -h / 2), turned(w / 2, -h / 2), turned(-w / 2, h / 2) };
-            DrawTransformed(*fPhoto->CurrentImage(), canvas, size, canvas.Bounds(), from, to, 0, true, kTransformOpaque,
-                            NSpImage::kFullPercent);
+            DrawTransformed(*fPhotos[at]->CurrentImage(), canvas, size, canvas.Bounds(), from, to, 0, true,
+                            kTransformOpaque, NSpImage::kFullPercent);
         }
         std::string caption = fSlide.fText;
         if (!fSlide.fSecondText.empty())

@@ -32,7 +32,8 @@ public:
     void Finish(std::vector<uint32_t>& pixels);
     /// Begin at once and Finish.
     void Compose(const KSlide& slide, std::vector<uint32_t>& pixels);
-    /// Where the last photo was placed (before its turn), empty for slides without one.
+    /// Where the last slide's newest photo was placed (before its turn), empty for slides
+    /// without one.
     const NRect& PhotoRect() const { return fPhotoRect; }
     /// The last photo's decoded pixels and size, for comparisons and the HTML export.
     bool PhotoDecoded() const { return fPhotoDecoded; }
@@ -55,7 +56,8 @@ private:
     const KAlbum& fAlbum;
     KSlide fSlide;
     std::unique_ptr<NJpegSprite> fBackground;
-    std::unique_ptr<NJpegSprite> fPhoto;
+    std::vector<std::unique_ptr<NJpegSprite>> fPhotos;   // one a box; a single photo is box 0
+    std::vector<std::string> fPhotoNames;
     std::string fBackgroundName;
     std::vector<std::string> fFailures;
     NRect fPhotoRect;

@@ -133,6 +133,60 @@ TEST_F(KAlbumTest, SegmentedAlbumPlaysTheSameAsTheSingleFile)
     }
 }
 
+/// Adds a "CoBrand:show.txt" with the lines (read last, so its keys win) and seals the album.
+void AddShowLines(const NTestPrefix& prefix, const std::string& album, const std::string& lines)
+{
+    std::string file = (prefix.Root() / "extra-show.txt").string();
+    std::ofstream(file) << lines;
+    std::string output;
+    ASSERT_EQ(NRunCommand(std::string(LUMORA_XPB) + " add " + PlayerQuote(album) + " " + PlayerQuote(file)
+                              + " CoBrand:show.txt", output), 0) << output;
+    ASSERT_EQ(NRunCommand(std::string(LUMORA_XPB) + " seal " + PlayerQuote(album), output), 0) << output;
+}
+
+TEST_F(KAlbumTest, CollageRotatesOnePhotoInAtATimeOrChangesWholePages)
+{
+    std::string path = MakeAlbum(fPrefix, "collage.Qip", "collage", "", 6);
+    {
+        KAlbum album;
+        ASSERT_TRUE(album.Open(Spec(path)));
+        // rotate: a slide a photo; each enters the next of the four boxes, the others stay.
+        EXPECT_EQ(Kinds(album), (std::vector<std::string> { "title", "photo0", "photo1", "photo2", "photo3", "photo4",
+                                                            "photo5", "credit" }));
+        EXPECT_EQ(album.Slides()[1].fCollage, (std::vector<int32_t> { 0, -1, -1, -1 }));
+        EXPECT_EQ(album.Slides()[4].fCollage, (std::vector<int32_t> { 0, 1, 2, 3 }));
+        EXPECT_EQ(album.Slides()[6].fCollage, (std::vector<int32_t> { 4, 5, 2, 3 }));
+        // The newest photo lands in its box: box 2 of the collage for photo 5.
+        KSlideComposer composer(album);
+        std::vector<uint32_t> frame;
+        composer.Compose(album.Slides()[6], frame);
+        EXPECT_TRUE(composer.Failures().empty());
+        std::vector<int> box = album.Show().Numbers("collage.box.2");
+        const NRect& placed = composer.PhotoRect();
+        EXPECT_TRUE(NRect(int16_t(box[0]), int16_t(box[1]), int16_t(box[2]), int16_t(box[3]))
+                        .Contains(NPoint(int16_t(placed.fX + placed.fWidth / 2), int16_t(placed.fY + placed.fHeight / 2))));
+    }
+    AddShowLines(fPrefix, path, "collage.fill=page\nnewborn.after=photos\n");
+    KAlbum album;
+    ASSERT_TRUE(album.Open(Spec(path)));
+    // page: the four boxes change together, a slide a page.
+    EXPECT_EQ(Kinds(album), (std::vector<std::string> { "title", "photo0", "photo4", "credit" }));
+    EXPECT_EQ(album.Slides()[1].fCollage, (std::vector<int32_t> { 0, 1, 2, 3 }));
+    EXPECT_EQ(album.Slides()[2].fCollage, (std::vector<int32_t> { 4, 5, -1, -1 }));
+}
+
+TEST_F(KAlbumTest, NewbornAndClosingSlidesFollowThePartsTheyName)
+{
+    std::string path = MakeAlbum(fPrefix, "after.Qip", "newborn",
+                                 "--keep @boy --string FLDR=@boy --string @1st=Ben --string '@Ini=B'", 2);
+    AddShowLines(fPrefix, path, "newborn.after=credit\nclosing.background=title.jpg\nclosing.after=title\n");
+    KAlbum album;
+    ASSERT_TRUE(album.Open(Spec(path)));
+    EXPECT_EQ(Kinds(album),
+              (std::vector<std::string> { "title", "closing", "photo0", "photo1", "credit", "newborn" }));
+    EXPECT_TRUE(album.Damage().empty());
+}
+
 TEST_F(KAlbumTest, NewbornSlideFollowsTheTitleAndShowsTheNames)
 {
     std::string path = MakeAlbum(fPrefix, "baby.Qip", "newborn",
