@@ -5,7 +5,8 @@
     player_gui_test.py QIPALBUM LUMORA_REG PLAYER THEME PHOTO...
 
 The player's UI dump shows the first slide's number ("1 / N"); a Right key press in the
-window moves it to the second; Escape ends the player.
+window moves it to the second; moving the pointer shows the control bar, whose Next button
+(found in the dump) moves it to the third when clicked; Escape ends the player.
 """
 
 import json
@@ -80,6 +81,7 @@ def main():
                 time.sleep(0.02)
             raise Failure("the player never showed slide %s; last dump: %s" % (wanted, json.dumps(state)))
 
+        wait_for_number.dump = dump
         try:
             play(env, player, wait_for_number)
         finally:
@@ -113,7 +115,34 @@ def play(env, player, wait_for_number):
         check(window is not None, "the player's window never became visible")
         run(["xdotool", "windowactivate", "--sync", window], env)
         run(["xdotool", "key", "--window", window, "Right"], env)
-        wait_for_number(2)
+        state = wait_for_number(2)
+        # Paused, the show stays; moving the pointer brings up the control bar (its play
+        # button in place of pause), whose Next button, found in the UI dump, moves on.
+        run(["xdotool", "key", "--window", window, "space"], env)
+        frame = state["window"]
+        scale = state.get("scale", 1)
+        run(["xdotool", "mousemove", str(frame["x"] + 100 * scale), str(frame["y"] + 100 * scale)], env)
+
+        def visible_node(name):
+            deadline = time.monotonic() + TIMEOUT
+            while time.monotonic() < deadline:
+                try:
+                    with open(wait_for_number.dump, encoding="utf-8") as f:
+                        nodes = json.load(f)["nodes"]
+                    found = next((n for n in nodes if n.get("name") == name and n.get("visible")), None)
+                    if found:
+                        return found
+                except (OSError, ValueError):
+                    pass
+                time.sleep(0.02)
+            raise Failure("the control bar's %s button never showed" % name)
+
+        visible_node("Play")
+        button = visible_node("Next")
+        x = frame["x"] + (button["x"] + button["w"] // 2) * scale
+        y = frame["y"] + (button["y"] + button["h"] // 2) * scale
+        run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env)
+        wait_for_number(3)
         # The player may be gone before xdotool gives the focus back, which xdotool reports as
         # an error; whether it ended is checked below.
         subprocess.run(["xdotool", "key", "--window", window, "Escape"], capture_output=True, env=env)
