@@ -58,6 +58,8 @@ void KPlayerScreen::MakeOverlay()
     fNumber.SetMargins(8, 4);
     app.Universe().AddChild(fNumber, kTextPriority);
     fNumber.SetText(" ", white, 0, black, true);
+    // A screen saver shows the pictures alone.
+    fNumber.SetVisible(!app.IsScreenSaver());
     if (!fBar.Make(app.ArtFolder(), app.Port().Id(), KSlideComposer::kWidth, KSlideComposer::kHeight, kBarMargin))
         std::fprintf(stderr, "lumora-player: the control bar's art (%s) is missing or damaged\n", kPlayerArtArchive);
     app.Universe().AddChild(fBar, kBarPriority);

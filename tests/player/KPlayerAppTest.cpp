@@ -333,6 +333,7 @@ TEST_F(KPlayerAppTest, ScreenSaverRunsFullScreenLoopsAndQuitsOnInput)
         MovePointer(app, NPoint(202, 199));
         EXPECT_FALSE(app.QuitFlag());
         EXPECT_NE(Screen(app)->Bar(), KPlayerScreen::BarState::kShown);   // no bar in a saver
+        EXPECT_FALSE(Screen(app)->Number().IsVisible());                  // nor a slide number
         switch (input) {
         case 0:
             PressKey(app, kVkSpace);
