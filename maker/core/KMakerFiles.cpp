@@ -1,0 +1,21 @@
+// File questions answered the way the Maker reads files: loose on disk or inside its archive.
+#include "maker/core/KMakerFiles.h"
+
+#include "imaging/NPhotoPreparer.h"
+#include "storage/NBinderRegistry.h"
+
+bool KMakerFiles::Exists(const NFileSpec& file)
+{
+    int64_t position = 0;
+    int32_t size = 0;
+    return NBinderRegistry::The().Lookup(file, position, size) != nullptr || file.CanOpen(kStreamRead);
+}
+
+uint32_t KMakerFiles::PhotoDate(const NFileSpec& file)
+{
+    int64_t position = 0;
+    int32_t size = 0;
+    if (NBinderRegistry::The().Lookup(file, position, size) != nullptr || !file.Exists())
+        return NDateTime::Now().fSeconds;
+    return NPhotoPreparer::PhotoDate(file);
+}
