@@ -2,7 +2,11 @@
 #include "maker/core/KMakerFiles.h"
 
 #include "imaging/NPhotoPreparer.h"
+#include "platform/NHostDrives.h"
 #include "storage/NBinderRegistry.h"
+
+#include <filesystem>
+#include <system_error>
 
 bool KMakerFiles::Exists(const NFileSpec& file)
 {
@@ -18,4 +22,17 @@ uint32_t KMakerFiles::PhotoDate(const NFileSpec& file)
     if (NBinderRegistry::The().Lookup(file, position, size) != nullptr || !file.Exists())
         return NDateTime::Now().fSeconds;
     return NPhotoPreparer::PhotoDate(file);
+}
+
+bool KMakerFiles::MarkRunnable(const NFileSpec& program)
+{
+    std::string linuxPath;
+    if (!NHostDrives::The().ToLinux(program.HostPath(), linuxPath))
+        return false;
+    std::error_code error;
+    std::filesystem::permissions(linuxPath,
+                                 std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec |
+                                     std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add, error);
+    return !error;
 }

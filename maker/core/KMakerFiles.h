@@ -13,4 +13,7 @@ public:
     /// The earlier of a loose file's modification and creation times; for an archive
     /// element, which has no time of its own, the present moment.
     static uint32_t PhotoDate(const NFileSpec& file);
+    /// Lets a program file copied out of an archive or off a disc be started: on this host
+    /// only files marked so can run. False when the mark could not be set.
+    static bool MarkRunnable(const NFileSpec& program);
 };

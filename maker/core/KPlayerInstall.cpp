@@ -11,12 +11,8 @@
 #include "maker/core/KShortcut.h"
 #include "framework/NRegistry.h"
 #include "framework/NStringTable.h"
-#include "platform/NHostDrives.h"
 #include "platform/NHostShell.h"
 #include "storage/NFileException.h"
-
-#include <filesystem>
-#include <system_error>
 
 static constexpr char kLinkExtension[] = ".lnk";
 static constexpr char kEnglish[] = "eng";
@@ -122,17 +118,7 @@ bool KPlayerInstall::CopySetup()
     return Guarded([&] {
         NFileSpec target(fAlbumFolder, kSetupName);
         NFileSpec(fEnvironment.fAssetsFolder, kSetupInAssets).CopyTo(target);
-        // A program copied out of an archive carries no permission to run; on this host
-        // only files marked so can be started.
-        std::string linuxPath;
-        if (!NHostDrives::The().ToLinux(target.HostPath(), linuxPath))
-            return false;
-        std::error_code error;
-        std::filesystem::permissions(linuxPath,
-                                     std::filesystem::perms::owner_exec | std::filesystem::perms::group_exec |
-                                         std::filesystem::perms::others_exec,
-                                     std::filesystem::perm_options::add, error);
-        return !error;
+        return KMakerFiles::MarkRunnable(target);
     });
 }
 
