@@ -25,6 +25,7 @@ constexpr char kMimeApps[] = "mimeapps.list";
 constexpr char kLegacyDefaults[] = "defaults.list";   // where xdg-mime also writes without a desktop
 constexpr char kDesktopSuffix[] = ".desktop";
 constexpr char kIconTheme[] = "hicolor";
+constexpr char kLegacyMimeIconPrefix[] = "gnome-mime-";
 constexpr int kMagicPriority = 60;
 
 const char* Environment(const char* name)
@@ -191,14 +192,50 @@ std::string EditSection(const std::string& text, const std::string& section, con
     return out;
 }
 
-// A ";"-list without one item.
+// A ";"-list without one item; unchanged when the item is not in it.
 std::string Without(const std::string& list, const std::string& item)
 {
     std::string out;
+    bool found = false;
     std::istringstream in(list);
-    for (std::string part; std::getline(in, part, ';');)
-        if (!part.empty() && part != item)
+    for (std::string part; std::getline(in, part, ';');) {
+        if (part == item)
+            found = true;
+        else if (!part.empty())
             out += part + ";";
+    }
+    return found ? out : list;
+}
+
+// The text without sections that hold no entries, and without blank lines around them.
+std::string WithoutEmptySections(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string out;
+    std::string header;
+    std::vector<std::string> body;
+    auto flush = [&]() {
+        bool hasEntry = false;
+        for (const std::string& line : body)
+            hasEntry = hasEntry || (!line.empty() && line[0] != '#');
+        if (header.empty() || hasEntry) {
+            if (!header.empty())
+                out += header + "\n";
+            for (const std::string& line : body)
+                if (!line.empty() || hasEntry)
+                    out += line + "\n";
+        }
+        body.clear();
+    };
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line[0] == '[') {
+            flush();
+            header = line;
+        } else {
+            body.push_back(line);
+        }
+    }
+    flush();
     return out;
 }
 
@@ -226,6 +263,11 @@ bool ClearDefault(const std::string& path, const std::string& mimeType, const st
     if (edited == text)
         return true;
     log.push_back("desktop-default-cleared " + path);
+    edited = WithoutEmptySections(edited);
+    if (edited.find_first_not_of(" \t\n") == std::string::npos) {
+        std::error_code error;
+        return fs::remove(path, error) || !error;
+    }
     return WriteText(path, edited);
 }
 
@@ -411,6 +453,8 @@ bool NHostDesktopIntegration::Unregister(const NHostDesktopEntry& entry, std::ve
     for (int size : kIconSizes) {
         ok = Remove(IconPath("apps", size, entry.fAppId), log) && ok;
         ok = Remove(IconPath("mimetypes", size, MimeIconName(entry.fMimeType)), log) && ok;
+        // xdg-icon-resource also leaves a copy under the old GNOME name of type icons.
+        ok = Remove(IconPath("mimetypes", size, kLegacyMimeIconPrefix + MimeIconName(entry.fMimeType)), log) && ok;
     }
     Refresh("gtk-update-icon-cache", {"--quiet", "--ignore-theme-index", data + "/icons/" + kIconTheme}, log);
 

@@ -96,8 +96,8 @@ bool KUninstaller::UndoValue(const KRecordEntry& entry)
         return true;
     }
     // The album type goes back to the program it was chained to, when that still exists.
-    if (entry.fRoot == kHKeyClassesRoot && EqualNoCase1252(entry.fPath, KInstallEngine::kAlbumExtension)
-        && entry.fName.empty()) {
+    if (entry.fRoot == kHKeyClassesRoot && entry.fName.empty()
+        && EqualNoCase1252(entry.fPath, KInstallEngine::kAlbumExtension)) {
         std::string chained;
         NRegistry::ReadString(kHKeyClassesRoot, kChainKey, "", chained);
         NHostRegKey key;
@@ -179,10 +179,17 @@ bool KUninstaller::Run()
         fOk = fOk && ok;
     }
 
-    // Values in the reverse order of their writing, so a value read back to decide another
-    // (the chained class) is still there when it is needed.
+    // The album type first, while the chained class it may go back to is still recorded
+    // (a reinstall records the chain after the type); then the rest, newest first.
+    auto isAlbumType = [](const KRecordEntry& entry) {
+        return entry.fKind == Kind::kValue && entry.fRoot == kHKeyClassesRoot && entry.fName.empty()
+            && EqualNoCase1252(entry.fPath, KInstallEngine::kAlbumExtension);
+    };
+    for (const KRecordEntry& entry : entries)
+        if (isAlbumType(entry))
+            fOk = UndoValue(entry) && fOk;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-        if (it->fKind == Kind::kValue)
+        if (it->fKind == Kind::kValue && !isAlbumType(*it))
             fOk = UndoValue(*it) && fOk;
 
     std::vector<KRecordEntry> keys;
