@@ -243,8 +243,7 @@ bool SetDefault(const std::string& path, const std::string& mimeType, const std:
 {
     std::string text;
     ReadText(path, text);
-    text = EditSection(text, kDefaultSection, mimeType, [&](const std::string&) { return desktopId; });
-    return WriteText(path, text);
+    return WriteText(path, NHostDesktopIntegration::WithDefault(text, mimeType, desktopId));
 }
 
 // Drops the type's default when it names the entry, and the entry from added associations.
@@ -254,16 +253,10 @@ bool ClearDefault(const std::string& path, const std::string& mimeType, const st
     std::string text;
     if (!ReadText(path, text))
         return true;
-    std::string edited = EditSection(text, kDefaultSection, mimeType, [&](const std::string& value) {
-        return Without(value, desktopId);
-    });
-    edited = EditSection(edited, kAddedSection, mimeType, [&](const std::string& value) {
-        return Without(value, desktopId);
-    });
+    std::string edited = NHostDesktopIntegration::WithoutDefault(text, mimeType, desktopId);
     if (edited == text)
         return true;
     log.push_back("desktop-default-cleared " + path);
-    edited = WithoutEmptySections(edited);
     if (edited.find_first_not_of(" \t\n") == std::string::npos) {
         std::error_code error;
         return fs::remove(path, error) || !error;
@@ -304,6 +297,24 @@ struct Scratch {
 };
 
 } // namespace
+
+std::string NHostDesktopIntegration::WithDefault(const std::string& listText, const std::string& mimeType,
+                                                 const std::string& desktopId)
+{
+    return EditSection(listText, kDefaultSection, mimeType, [&](const std::string&) { return desktopId; });
+}
+
+std::string NHostDesktopIntegration::WithoutDefault(const std::string& listText, const std::string& mimeType,
+                                                    const std::string& desktopId)
+{
+    std::string edited = EditSection(listText, kDefaultSection, mimeType, [&](const std::string& value) {
+        return Without(value, desktopId);
+    });
+    edited = EditSection(edited, kAddedSection, mimeType, [&](const std::string& value) {
+        return Without(value, desktopId);
+    });
+    return edited == listText ? listText : WithoutEmptySections(edited);
+}
 
 std::string NHostDesktopIntegration::DataHome()
 {

@@ -44,6 +44,13 @@ public:
     static std::string MimePackageText(const NHostDesktopEntry& entry);
     /// The package's file name ("<app id>.xml").
     static std::string MimePackageName(const NHostDesktopEntry& entry);
+    /// A mimeapps.list text with the type's default set to the entry.
+    static std::string WithDefault(const std::string& listText, const std::string& mimeType,
+                                   const std::string& desktopId);
+    /// The text without the entry as the type's default or added association; sections
+    /// left empty go too. Unchanged when it does not name the entry.
+    static std::string WithoutDefault(const std::string& listText, const std::string& mimeType,
+                                      const std::string& desktopId);
     static std::string DataHome();
     static std::string ConfigHome();
 };
