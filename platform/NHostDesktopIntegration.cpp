@@ -404,21 +404,11 @@ bool NHostDesktopIntegration::Register(const NHostDesktopEntry& entry, std::vect
     ok = ok && written;
     Refresh("update-desktop-database", {data + "/applications"}, log);
 
-    // Icons: the program's, and the same art for the type.
+    // Icons: the program's, and the same art for the type. Written here: xdg-icon-resource
+    // copies into the same folders, one slow script run an icon, and adds legacy copies.
     for (const auto& [size, png] : entry.fIcons) {
-        std::string file = scratch.fFolder + "/" + entry.fAppId + "-" + std::to_string(size) + ".png";
-        if (!WriteText(file, png)) {
-            ok = false;
-            continue;
-        }
-        for (const auto& [context, name] : {std::pair<std::string, std::string>("apps", entry.fAppId),
-                                            std::pair<std::string, std::string>("mimetypes",
-                                                                                MimeIconName(entry.fMimeType))}) {
-            if (RunTool("xdg-icon-resource", {"install", "--noupdate", "--mode", "user", "--novendor", "--context",
-                                              context, "--size", std::to_string(size), file, name},
-                        log, missing))
-                continue;
-            std::string target = IconPath(context, size, name);
+        for (const std::string& target : {IconPath("apps", size, entry.fAppId),
+                                           IconPath("mimetypes", size, MimeIconName(entry.fMimeType))}) {
             bool copied = WriteText(target, png);
             log.push_back(std::string(copied ? "desktop-file " : "desktop-failed ") + target);
             ok = ok && copied;
@@ -464,7 +454,8 @@ bool NHostDesktopIntegration::Unregister(const NHostDesktopEntry& entry, std::ve
     for (int size : kIconSizes) {
         ok = Remove(IconPath("apps", size, entry.fAppId), log) && ok;
         ok = Remove(IconPath("mimetypes", size, MimeIconName(entry.fMimeType)), log) && ok;
-        // xdg-icon-resource also leaves a copy under the old GNOME name of type icons.
+        // xdg-icon-resource, when an earlier install used it, left a copy under the old
+        // GNOME name of type icons.
         ok = Remove(IconPath("mimetypes", size, kLegacyMimeIconPrefix + MimeIconName(entry.fMimeType)), log) && ok;
     }
     Refresh("gtk-update-icon-cache", {"--quiet", "--ignore-theme-index", data + "/icons/" + kIconTheme}, log);

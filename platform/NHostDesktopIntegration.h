@@ -20,11 +20,12 @@ struct NHostDesktopEntry {
 /// The per-user desktop files: a shared-mime-info package in $XDG_DATA_HOME/mime/packages,
 /// the program's entry in $XDG_DATA_HOME/applications, its icon in the hicolor theme and
 /// the type's default in $XDG_CONFIG_HOME/mimeapps.list ($HOME/.local/share and
-/// $HOME/.config when unset). The xdg tools (xdg-mime, xdg-icon-resource) do their parts
-/// when they are installed; otherwise the files are written here. The entry itself is
-/// always written here: without a desktop environment xdg-desktop-menu also leaves legacy
-/// copies and a placeholder menu behind. The caches (update-mime-database,
-/// update-desktop-database, gtk-update-icon-cache) are refreshed when those programs exist.
+/// $HOME/.config when unset). xdg-mime installs the package and sets the default when it is
+/// installed; otherwise those files are written here. The entry and the icons are always
+/// written here: without a desktop environment xdg-desktop-menu also leaves legacy copies
+/// and a placeholder menu behind, and xdg-icon-resource only copies into the same folders
+/// (slowly, with legacy copies). The caches (update-mime-database, update-desktop-database,
+/// gtk-update-icon-cache) are refreshed when those programs exist.
 class NHostDesktopIntegration {
 public:
     /// The icon sizes an entry may carry; Unregister removes these.

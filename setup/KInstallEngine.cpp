@@ -19,6 +19,7 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -380,8 +381,13 @@ void KInstallEngine::TellDesktop()
     std::vector<std::string> lines;
     // The desktop is a convenience on top of the registry: a failure here is logged, and
     // the install goes on.
+    auto started = std::chrono::steady_clock::now();
     if (!NHostDesktopIntegration::Register(entry, lines))
         lines.push_back("desktop-incomplete");
+    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    char line[64];
+    std::snprintf(line, sizeof line, "desktop %.3f ms", double(elapsed.count()) / 1000.0);
+    lines.push_back(line);
     for (std::string& line : lines)
         fLog.Add(std::move(line));
 }
