@@ -17,7 +17,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
+#include <sstream>
 #include <thread>
 
 using namespace setuptest;
@@ -72,15 +72,29 @@ protected:
 
     KSetupData* Data() { return dynamic_cast<KSetupData*>(fApp->CurrentPage()->Data()); }
 
+    // The dump's visible nodes, one a line: {"kind": "...", "name": "...", "text": "...", ...}.
     std::vector<UiNode> Nodes()
     {
         NUiDump::Frame frame;
         std::string json = NUiDump::Json(frame, fApp->Universe());
-        static const std::regex node(R"re(\{"kind": "([^"]*)", "name": "([^"]*)", "text": "([^"]*)", "event": -?\d+, "x": (-?\d+), "y": (-?\d+), "w": (\d+), "h": (\d+), "visible": true)re");
         std::vector<UiNode> nodes;
-        for (auto it = std::sregex_iterator(json.begin(), json.end(), node); it != std::sregex_iterator(); ++it) {
-            const std::smatch& m = *it;
-            nodes.push_back({m[1], m[2], m[3], std::stoi(m[4]), std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[7])});
+        std::istringstream lines(json);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find("{\"kind\": ") == std::string::npos || line.find("\"visible\": true") == std::string::npos)
+                continue;
+            auto text = [&line](const std::string& field) {
+                size_t at = line.find("\"" + field + "\": \"");
+                if (at == std::string::npos)
+                    return std::string();
+                at += field.size() + 5;
+                return line.substr(at, line.find('"', at) - at);
+            };
+            auto number = [&line](const std::string& field) {
+                size_t at = line.find("\"" + field + "\": ");
+                return at == std::string::npos ? 0 : std::atoi(line.c_str() + at + field.size() + 4);
+            };
+            nodes.push_back({text("kind"), text("name"), text("text"), number("x"), number("y"), number("w"),
+                             number("h")});
         }
         return nodes;
     }
