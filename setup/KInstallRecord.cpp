@@ -6,6 +6,7 @@
 #include "platform/NHostRegistry.h"
 #include "storage/NCaseFold.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -97,12 +98,21 @@ std::string RawText(const KRawValue& value)
     return std::to_string(value.fType) + "\t" + Hex(value.fData);
 }
 
+// A decimal 32-bit number; false for anything else (a damaged record is no reason to stop).
+bool ParseNumber(const std::string& text, uint32_t& number)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    uint64_t value = std::stoull(text);
+    if (value > UINT32_MAX)
+        return false;
+    number = uint32_t(value);
+    return true;
+}
+
 bool ParseRaw(const std::string& type, const std::string& hex, KRawValue& value)
 {
-    if (type.empty() || type.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    value.fType = uint32_t(std::stoul(type));
-    return FromHex(hex, value.fData);
+    return ParseNumber(type, value.fType) && FromHex(hex, value.fData);
 }
 
 std::string LinuxPath(const NFileSpec& spec)
@@ -229,19 +239,16 @@ KInstallRecord KInstallRecord::FromText(const std::string& text)
             }
         if (!known)
             continue;
-        auto isNumber = [](const std::string& t) { return !t.empty() && t.find_first_not_of("0123456789") == std::string::npos; };
         switch (entry.fKind) {
         case KRecordEntry::Kind::kKey:
-            if (fields.size() != 3 || !isNumber(fields[1]))
+            if (fields.size() != 3 || !ParseNumber(fields[1], entry.fRoot))
                 continue;
-            entry.fRoot = uint32_t(std::stoul(fields[1]));
             entry.fPath = Unescaped(fields[2]);
             break;
         case KRecordEntry::Kind::kValue:
-            if ((fields.size() != 7 && fields.size() != 8) || !isNumber(fields[1])
+            if ((fields.size() != 7 && fields.size() != 8) || !ParseNumber(fields[1], entry.fRoot)
                 || !ParseRaw(fields[4], fields[5], entry.fWritten))
                 continue;
-            entry.fRoot = uint32_t(std::stoul(fields[1]));
             entry.fPath = Unescaped(fields[2]);
             entry.fName = Unescaped(fields[3]);
             if (fields.size() == 8) {

@@ -40,7 +40,8 @@ TEST(KInstallRecordTest, TextKeepsAwkwardNamesAndBytes)
 
     std::string text = record.Text();
     EXPECT_EQ(text.find("\tfun"), std::string::npos);
-    KInstallRecord read = KInstallRecord::FromText(text + "garbage\tline\nvalue\t1\tbroken\n");
+    KInstallRecord read = KInstallRecord::FromText(text + "garbage\tline\nvalue\t1\tbroken\n"
+                                                   "key\t99999999999999999999\tToo.Big\n");
     ASSERT_EQ(read.Entries().size(), 4u);
     EXPECT_EQ(read.Entries()[0].fPath, file.fPath);
     EXPECT_TRUE(read.Entries()[1].fHadPrevious);
