@@ -454,8 +454,8 @@ bool NHostDesktopIntegration::Unregister(const NHostDesktopEntry& entry, std::ve
     for (int size : kIconSizes) {
         ok = Remove(IconPath("apps", size, entry.fAppId), log) && ok;
         ok = Remove(IconPath("mimetypes", size, MimeIconName(entry.fMimeType)), log) && ok;
-        // xdg-icon-resource, when an earlier install used it, left a copy under the old
-        // GNOME name of type icons.
+        // xdg-icon-resource, when an earlier install used it, left a copy under the legacy
+        // name of type icons.
         ok = Remove(IconPath("mimetypes", size, kLegacyMimeIconPrefix + MimeIconName(entry.fMimeType)), log) && ok;
     }
     Refresh("gtk-update-icon-cache", {"--quiet", "--ignore-theme-index", data + "/icons/" + kIconTheme}, log);
