@@ -1,5 +1,8 @@
-// Fuzz target: the setup's command line, a component container's head and the payload's seal check.
+// Fuzz target: the setup's command line, a component container's head, the payload's seal check,
+// the install record and the desktop's list of default programs.
+#include "platform/NHostDesktopIntegration.h"
 #include "setup/KComponent.h"
+#include "setup/KInstallRecord.h"
 #include "setup/KPayload.h"
 #include "setup/KSetupOptions.h"
 #include "storage/NFileException.h"
@@ -23,5 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     stream.Seek(0);
     (void)KPayload::IsSealed(stream);
+    KInstallRecord record = KInstallRecord::FromText(std::string(text));
+    (void)KInstallRecord::FromText(record.Text());
+    std::string list(text);
+    (void)NHostDesktopIntegration::WithoutDefault(NHostDesktopIntegration::WithDefault(list, "application/x-lumora", "a.desktop"),
+                                                  "application/x-lumora", "a.desktop");
     return 0;
 }

@@ -183,6 +183,33 @@ static void WriteToStandardError(std::string_view caption, std::string_view text
     std::fflush(stderr);
 }
 
+bool NHostDialogs::Ask(std::string_view caption, std::string_view text)
+{
+    std::string program;
+    std::vector<std::string> argv;
+    std::string utf8Caption = NHostCodePage::AnsiToUtf8(caption);
+    std::string utf8Text = NHostCodePage::AnsiToUtf8(text);
+    switch (ChooseRoute(program)) {
+    case Route::kAnswered: {
+        std::string_view answer = Environment(kAnswerVariable);
+        return answer != kCancelAnswer && answer != "no";
+    }
+    case Route::kZenity:
+        argv = {program, "--question", "--title=" + utf8Caption, "--text=" + utf8Text, "--no-markup"};
+        break;
+    case Route::kKdialog:
+        argv = {program, "--title", utf8Caption, "--yesno", utf8Text};
+        break;
+    case Route::kHeadless:
+        // Nobody to say yes: the question is not taken as answered.
+        WriteToStandardError(caption, text);
+        return false;
+    }
+    std::string output;
+    int exitCode = 0;
+    return NHostProcess::Run(argv, output, exitCode) && exitCode == kDialogAccepted;
+}
+
 void NHostDialogs::MessageBox(std::string_view caption, std::string_view text, int icon)
 {
     std::string program;

@@ -32,6 +32,10 @@ public:
     /// The host path of the file chosen (with the default extension added when the name has
     /// none); false when the user cancels, or the chosen file's folder does not exist.
     static bool SaveFile(const NHostSaveDialog& dialog, std::string& chosenHostPath);
+    /// Asks a question with Yes and No; true for Yes. $LUMORA_DIALOG_ANSWER answers it ("no"
+    /// or "cancel" is No, anything else Yes); with nothing to ask through the answer is No,
+    /// and the question goes to standard error.
+    static bool Ask(std::string_view caption, std::string_view text);
     /// Shows a message with an OK button and waits until it is closed.
     static void MessageBox(std::string_view caption, std::string_view text, int icon);
 };

@@ -60,8 +60,9 @@ void KApp::Prepare()
 {
     std::setlocale(LC_ALL, "");
     fOptions = KSetupOptions::Parse(CommandLine());
-    NFileSpec self;
-    NFileSpec::FromHostPath(NHostFileSystem::ModuleFileName(), self);
+    NFileSpec self = fProgramFile;
+    if (self.Name().empty())
+        NFileSpec::FromHostPath(NHostFileSystem::ModuleFileName(), self);
     // Nothing is read from a payload whose seal does not match: a damaged download must
     // not install half a player.
     fPayloadSealed = KPayload::IsSealed(self);

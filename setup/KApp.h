@@ -33,6 +33,9 @@ public:
     std::string GetAppName() const override;
     std::string GetWindowTitle() const override;
 
+    /// The file whose payload is mounted, in place of the running program's own (tests run
+    /// the panes in-process over the built setup).
+    void SetProgramFile(const NFileSpec& program) { fProgramFile = program; }
     const KSetupOptions& Options() const { return fOptions; }
     NFDirSpec AssetsFolder() const;
     bool PayloadSealed() const { return fPayloadSealed; }
@@ -49,6 +52,7 @@ private:
     void WriteLog(int64_t elapsedMicroseconds);
 
     KSetupOptions fOptions;
+    NFileSpec fProgramFile;
     NBinder fPayload;
     bool fPayloadSealed = false;
     bool fInstalledSilently = false;

@@ -8,6 +8,7 @@
 #include "storage/NStreamExpand.h"
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -26,6 +27,39 @@ bool ReplaceFile(const std::string& fromHostPath, const std::string& toHostPath)
         return false;
     std::error_code error;
     std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+// A program or library for this host (an ELF file, or a script) needs the execute
+// permission the host's own file system never had, or the installed player cannot start.
+// Given wherever the file may be read.
+bool MarkExecutableWhenProgram(const std::string& hostPath)
+{
+    std::string path;
+    if (!NHostDrives::The().ToLinux(hostPath, path))
+        return false;
+    char head[4] = {};
+    {
+        std::ifstream in(path, std::ios::binary);
+        in.read(head, sizeof head);
+        if (in.gcount() < 2)
+            return true;
+    }
+    bool elf = head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F';
+    bool script = head[0] == '#' && head[1] == '!';
+    if (!elf && !script)
+        return true;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::perms mode = fs::status(path, error).permissions();
+    if (error)
+        return false;
+    fs::perms add = fs::perms::owner_exec;
+    if ((mode & fs::perms::group_read) != fs::perms::none)
+        add |= fs::perms::group_exec;
+    if ((mode & fs::perms::others_read) != fs::perms::none)
+        add |= fs::perms::others_exec;
+    fs::permissions(path, add, fs::perm_options::add, error);
     return !error;
 }
 
@@ -98,7 +132,8 @@ bool InstallComponent(const NFileSpec& source, const NFileSpec& target, bool for
             }
             out.Close();
         }
-        if (!NHostFileSystem::SetModTime(scratch.HostPath(), uint32_t(header.fTime))
+        if (!MarkExecutableWhenProgram(scratch.HostPath())
+            || !NHostFileSystem::SetModTime(scratch.HostPath(), uint32_t(header.fTime))
             || !ReplaceFile(scratch.HostPath(), target.HostPath()))
             throw NFileException(kFileHostFailure, target.DisplayName());
     } catch (const NFileException&) {

@@ -19,6 +19,7 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -29,7 +30,6 @@ constexpr char kScreenSaver[] = "Lumora.scr";
 constexpr char kPlayerArchive[] = "Lumorad.xpb";
 constexpr char kSoundLibrary[] = "MSS32.dll";
 constexpr char kMp3Decoder[] = "MP3DEC.ASI";
-constexpr char kControl[] = "QipCtrl.dll";
 constexpr char kOldScreenSaver[] = "lumora.scr";
 constexpr char kLanguageFile[] = "lang.txt";
 constexpr char kSecondAppName[] = "Lumora Player.exe";
@@ -38,20 +38,21 @@ constexpr char kMakerFolder[] = "Lumora Maker:";
 constexpr char kGroup[] = "Lumora";
 constexpr char kRegisterEntry[] = "DllRegisterServer";
 
-constexpr char kAlbumClass[] = "Lumora.Album";
-constexpr char kAlbumExtension[] = ".Qip";
-constexpr char kMimeType[] = "application/x-lumora";
 constexpr char kSuffix[] = "qip";
 constexpr char kProductKey[] = "SOFTWARE\\Veltra\\Lumora\\3.0";
 constexpr char kProductVersion[] = "3.0";
 constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 constexpr char kBrowser[] = "Software\\Netscape\\Netscape Navigator\\";
 constexpr char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kOpenCommandFormat[] = "\"%s\" \"%%1\"";
 constexpr char kIconFormat[] = "%s,1";
 constexpr char kVersionFormat[] = "%d,%d,%d,%d";
 constexpr uint32_t kEditFlagsBit = 0x10000;
+constexpr char kEditFlags[] = "EditFlags";
+constexpr char kLastSaveDir[] = "Lumora.Album\\LastSaveDir";
+constexpr char kMagic[] = "XPB!";   // an album is a binder: its magic follows the header's size
+constexpr int kMagicOffset = 4;
+constexpr char kGlob[] = "*.qip";
 constexpr size_t kFormatRoom = 600;
 constexpr char kMissPrefix[] = "!!! String ID=";
 
@@ -150,6 +151,10 @@ bool KInstallEngine::Install(const std::string& name, const NFDirSpec& into, boo
     NFileSpec target(into, name, false);
     bool installed = InstallComponent(NFileSpec(fSource, name, false), target, force);
     fLog.Add(std::string(installed ? "file " : "kept ") + target.HostPath());
+    KRecordEntry entry;
+    entry.fKind = KRecordEntry::Kind::kFile;
+    entry.fPath = target.HostPath();
+    fRecord.Add(entry);
     return installed;
 }
 
@@ -164,6 +169,7 @@ bool KInstallEngine::Run()
         fLog.Add("error " + std::string(error.what()));
         fResult = false;
     }
+    SaveRecord();
     if (fResult)
         fStage = KInstallStage::kDone;
     fLog.Add(std::string("result ") + (fResult ? "success" : "failure") + (fFailureCode ? " " + std::to_string(fFailureCode) : ""));
@@ -215,6 +221,7 @@ void KInstallEngine::InstallControl()
         // folder, unregistered.
         fControl = NFileSpec(fSafety, kControl, false);
         fControlInTarget = false;
+        RecordFolder(fSafety);
         Install(kControl, fSafety, false);
     }
 }
@@ -222,8 +229,56 @@ void KInstallEngine::InstallControl()
 void KInstallEngine::WriteValue(uint32_t root, const std::string& key, const std::string& name,
                                 const std::string& text)
 {
-    bool ok = NRegistry::WriteString(root, key, name, text);
+    bool ok = WriteRaw(root, key, name, StringValue(text));
     fLog.Add(std::string(ok ? "reg " : "reg-failed ") + RootName(root) + "\\" + key + "\\[" + name + "] = " + text);
+}
+
+bool KInstallEngine::WriteRaw(uint32_t root, const std::string& key, const std::string& name, const KRawValue& value)
+{
+    // The keys this write makes, from the outermost: the uninstaller removes them when empty.
+    NHostRegistry& registry = NHostRegistry::The();
+    std::string path;
+    bool missing = false;
+    for (size_t from = 0; from <= key.size();) {
+        size_t end = key.find('\\', from);
+        if (end == std::string::npos)
+            end = key.size();
+        if (end > from) {
+            path += (path.empty() ? "" : "\\") + key.substr(from, end - from);
+            NHostRegKey handle;
+            if (!missing && registry.OpenKey(NHostRegistry::Root(root), path, handle) == kRegSuccess)
+                registry.CloseKey(handle);
+            else
+                missing = true;
+            if (missing) {
+                KRecordEntry entry;
+                entry.fKind = KRecordEntry::Kind::kKey;
+                entry.fRoot = root;
+                entry.fPath = path;
+                fRecord.Add(entry);
+            }
+        }
+        from = end + 1;
+    }
+    KRecordEntry entry;
+    entry.fKind = KRecordEntry::Kind::kValue;
+    entry.fRoot = root;
+    entry.fPath = key;
+    entry.fName = name;
+    entry.fHadPrevious = ReadRawValue(root, key, name, entry.fPrevious);
+    entry.fWritten = value;
+    bool ok = WriteRawValue(root, key, name, value);
+    if (ok)
+        fRecord.Add(entry);
+    return ok;
+}
+
+void KInstallEngine::RecordFolder(const NFDirSpec& dir)
+{
+    KRecordEntry entry;
+    entry.fKind = KRecordEntry::Kind::kFolder;
+    entry.fPath = FolderPath(dir);
+    fRecord.Add(entry);
 }
 
 bool KInstallEngine::MakeShortcut(const std::string& folderValue, const std::string& group, const std::string& name,
@@ -238,7 +293,10 @@ bool KInstallEngine::MakeShortcut(const std::string& folderValue, const std::str
     NFDirSpec dir = placeholder.Dir();
     if (!group.empty()) {
         dir = dir.SubDir(group + ":");
-        dir.Create();
+        if (!dir.Exists()) {
+            dir.Create();
+            RecordFolder(dir);
+        }
     }
     NHostShellLink link;
     link.SetPath(targetHostPath);
@@ -246,6 +304,12 @@ bool KInstallEngine::MakeShortcut(const std::string& folderValue, const std::str
     std::string linkPath = NFileSpec(dir, name + ".lnk", false).HostPath();
     bool ok = link.Save(linkPath) == kLinkOk;
     fLog.Add(std::string(ok ? "link " : "link-failed ") + linkPath + " -> " + targetHostPath);
+    if (ok) {
+        KRecordEntry entry;
+        entry.fKind = KRecordEntry::Kind::kLink;
+        entry.fPath = linkPath;
+        fRecord.Add(entry);
+    }
     return ok;
 }
 
@@ -263,23 +327,87 @@ void KInstallEngine::RegisterAlbumType()
     WriteValue(kHKeyClassesRoot, kAlbumExtension, "", kAlbumClass);
     WriteValue(kHKeyClassesRoot, kAlbumExtension, "Content Type", kMimeType);
 
-    NHostRegistry& registry = NHostRegistry::The();
-    NHostRegKey key;
     uint32_t flags = kEditFlagsBit;
-    if (registry.CreateKey(NHostRegistry::Root(kHKeyClassesRoot), kAlbumClass, key) == kRegSuccess) {
-        uint32_t type = 0;
-        uint32_t existing = 0;
-        uint32_t size = sizeof existing;
-        if (registry.QueryValue(key, "EditFlags", &type, &existing, &size) == kRegSuccess && size == sizeof existing
-            && (type == kRegDword || type == kRegBinary))
-            flags = existing | kEditFlagsBit;
-        bool ok = registry.SetDword(key, "EditFlags", flags) == kRegSuccess;
-        registry.CloseKey(key);
-        char text[32];
-        std::snprintf(text, sizeof text, "0x%08X", flags);
-        fLog.Add(std::string(ok ? "reg " : "reg-failed ") + RootName(kHKeyClassesRoot) + "\\" + kAlbumClass
-                 + "\\[EditFlags] = " + text);
+    KRawValue existing;
+    if (ReadRawValue(kHKeyClassesRoot, kAlbumClass, kEditFlags, existing) && existing.fData.size() == 4
+        && (existing.fType == kRegDword || existing.fType == kRegBinary)) {
+        uint32_t old = 0;
+        for (int i = 3; i >= 0; --i)
+            old = old << 8 | uint8_t(existing.fData[size_t(i)]);
+        flags = old | kEditFlagsBit;
     }
+    KRawValue value {kRegDword, std::string(4, '\0')};
+    for (size_t i = 0; i < 4; ++i)
+        value.fData[i] = char((flags >> (8 * i)) & 0xFF);
+    bool ok = WriteRaw(kHKeyClassesRoot, kAlbumClass, kEditFlags, value);
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%08X", flags);
+    fLog.Add(std::string(ok ? "reg " : "reg-failed ") + RootName(kHKeyClassesRoot) + "\\" + kAlbumClass + "\\["
+             + kEditFlags + "] = " + text);
+}
+
+NHostDesktopEntry KInstallEngine::DesktopEntry(const KInstallSettings& settings, const std::string& playerHostPath)
+{
+    NHostDesktopEntry entry;
+    entry.fAppId = kDesktopId;
+    entry.fName = settings.fPlayerTitle;
+    entry.fProgramHostPath = playerHostPath;
+    entry.fMimeType = kMimeType;
+    entry.fMimeComment = settings.fAlbumType;
+    entry.fGlob = kGlob;
+    entry.fMagic = kMagic;
+    entry.fMagicOffset = kMagicOffset;
+    return entry;
+}
+
+void KInstallEngine::TellDesktop()
+{
+    NHostDesktopEntry entry = DesktopEntry(fSettings, fPlayer.HostPath());
+    for (int size : NHostDesktopIntegration::kIconSizes) {
+        NFileSpec icon(fSource.Parent(), kIconPrefix + std::to_string(size) + ".png", false);
+        try {
+            NStream in = icon.Open(kStreamRead);
+            std::string png(size_t(in.GetLength()), '\0');
+            in.ReadFully(int32_t(png.size()), png.data());
+            entry.fIcons.emplace_back(size, std::move(png));
+        } catch (const NFileException&) {
+            // A payload without art still registers the type and the player.
+        }
+    }
+    KRecordEntry record;
+    record.fKind = KRecordEntry::Kind::kDesktop;
+    record.fPath = kDesktopId;
+    fRecord.Add(record);
+    std::vector<std::string> lines;
+    // The desktop is a convenience on top of the registry: a failure here is logged, and
+    // the install goes on.
+    auto started = std::chrono::steady_clock::now();
+    if (!NHostDesktopIntegration::Register(entry, lines))
+        lines.push_back("desktop-incomplete");
+    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    char line[64];
+    std::snprintf(line, sizeof line, "desktop %.3f ms", double(elapsed.count()) / 1000.0);
+    lines.push_back(line);
+    for (std::string& line : lines)
+        fLog.Add(std::move(line));
+}
+
+void KInstallEngine::SaveRecord()
+{
+    if (fRecord.Empty())
+        return;
+    NFileSpec spec = RecordSpec();
+    KInstallRecord record = fRecord;
+    KInstallRecord earlier;
+    if (earlier.Load(spec))
+        record.MergeEarlier(earlier);
+    KRecordEntry self;
+    self.fKind = KRecordEntry::Kind::kFile;
+    self.fPath = spec.HostPath();
+    record.Add(self);
+    fData.Create();
+    if (!record.Save(spec))
+        fLog.Add("record-failed " + spec.HostPath());
 }
 
 void KInstallEngine::RegisterControl()
@@ -303,6 +431,8 @@ void KInstallEngine::RegisterControl()
 void KInstallEngine::RunStages()
 {
     fLog.Add("install " + fTarget.HostPath());
+    RecordFolder(fTarget);
+    RecordFolder(fData);
     InstallFiles();
 
     fStage = KInstallStage::kRegistry;
@@ -321,6 +451,10 @@ void KInstallEngine::RunStages()
             out.WriteLine(fSettings.fLanguage);
             out.Close();
             fLog.Add("file " + language.HostPath());
+            KRecordEntry entry;
+            entry.fKind = KRecordEntry::Kind::kFile;
+            entry.fPath = language.HostPath();
+            fRecord.Add(entry);
         } catch (const NFileException&) {
         }
     }
@@ -349,15 +483,17 @@ void KInstallEngine::RunStages()
     if (makerPath.empty()) {
         NFDirSpec albums = fTarget.SubDir(std::string(kMakerFolder) + fSettings.fAlbumsFolder + ":");
         albums.Create();
+        RecordFolder(fTarget.SubDir(kMakerFolder));
+        RecordFolder(albums);
         std::string albumsPath = FolderPath(albums);
         if (!MakeShortcut("Desktop", "", fSettings.fAlbumsFolder, albumsPath))
             fResult = false;
         if (!MakeShortcut("Programs", kGroup, fSettings.fAlbumsFolder, albumsPath))
             fResult = false;
         std::string lastSave;
-        NRegistry::ReadString(kHKeyClassesRoot, kAlbumClass, "LastSaveDir", lastSave);
+        NRegistry::ReadString(kHKeyClassesRoot, kLastSaveDir, "", lastSave);
         if (lastSave.empty())
-            WriteValue(kHKeyClassesRoot, kAlbumClass, "LastSaveDir", albumsPath);
+            WriteValue(kHKeyClassesRoot, kLastSaveDir, "", albumsPath);
     }
     Advance();
 
@@ -371,6 +507,7 @@ void KInstallEngine::RunStages()
         WriteValue(kHKeyClassesRoot, std::string(kAlbumClass) + "\\DefaultIcon", "", Format(kIconFormat, playerPath));
     WriteValue(kHKeyClassesRoot, std::string(kAlbumClass) + "\\shell\\open\\command", "",
                Format(kOpenCommandFormat, playerPath));
+    TellDesktop();
     Advance();
 
     if (!fSilent) {

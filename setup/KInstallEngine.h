@@ -1,6 +1,8 @@
 // The install engine: copies the payload's components and writes the registry and shortcuts.
 #pragma once
 
+#include "platform/NHostDesktopIntegration.h"
+#include "setup/KInstallRecord.h"
 #include "storage/NFileSpec.h"
 
 #include <cstdint>
@@ -46,6 +48,20 @@ private:
 class KInstallEngine {
 public:
     static constexpr int32_t kProgressSteps = 13;
+    /// The desktop's name for the player's entry and icon, and the album type.
+    static constexpr char kDesktopId[] = "lumora-player";
+    static constexpr char kMimeType[] = "application/x-lumora";
+    /// The player's icons in the payload's root: "player-<size>.png".
+    static constexpr char kIconPrefix[] = "player-";
+    /// The uninstall entries' key; the entry is named after the uninstaller's file.
+    static constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    static constexpr char kAlbumClass[] = "Lumora.Album";
+    static constexpr char kAlbumExtension[] = ".Qip";
+    static constexpr char kControl[] = "QipCtrl.dll";
+
+    /// What the desktop is told about the album type and the player (icons are added by
+    /// the engine from the payload).
+    static NHostDesktopEntry DesktopEntry(const KInstallSettings& settings, const std::string& playerHostPath);
 
     KInstallEngine(const NFDirSpec& target, const NFDirSpec& source, const KInstallSettings& settings, bool silent);
 
@@ -58,6 +74,9 @@ public:
     KInstallStage Stage() const { return fStage; }
     int32_t FailureCode() const { return fFailureCode; }
     const NFileSpec& PlayerSpec() const { return fPlayer; }
+    const KInstallRecord& Record() const { return fRecord; }
+    /// Where the install record is kept.
+    NFileSpec RecordSpec() const { return NFileSpec(fData, KInstallRecord::kFileName, false); }
 
 private:
     void Advance();
@@ -66,6 +85,11 @@ private:
     void InstallFiles();
     void InstallControl();
     void WriteValue(uint32_t root, const std::string& key, const std::string& name, const std::string& text);
+    /// Writes a value of any type, recording the keys it creates and what was there before.
+    bool WriteRaw(uint32_t root, const std::string& key, const std::string& name, const KRawValue& value);
+    void RecordFolder(const NFDirSpec& dir);
+    void TellDesktop();
+    void SaveRecord();
     bool MakeShortcut(const std::string& folderValue, const std::string& group, const std::string& name,
                       const std::string& targetHostPath);
     void RegisterAlbumType();
@@ -85,4 +109,5 @@ private:
     int32_t fFailureCode = 0;
     int32_t fSteps = 0;
     KInstallLog fLog;
+    KInstallRecord fRecord;
 };

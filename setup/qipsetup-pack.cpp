@@ -1,8 +1,8 @@
 // qipsetup-pack: appends the setup's sealed payload (art, string tables, component containers) to a program file.
 //
-//   qipsetup-pack OUTPUT PROGRAM ASSETDIR NAME=PATH[@MAJOR.MINOR.BUILD.REVISION][+z]...
+//   qipsetup-pack OUTPUT PROGRAM ASSETDIR [--root=NAME=PATH]... NAME=PATH[@MAJOR.MINOR.BUILD.REVISION][+z]...
 //
-// The payload binder holds every file of ASSETDIR at its root and, in "Install:", one
+// The payload binder holds every file of ASSETDIR and each --root file at its root and, in "Install:", one
 // component container per NAME (see setup/KComponent.h) with the file's modification time.
 // A component that carries no version record gets one appended when a version is given,
 // so the installed file answers with the same version the container claims. "+z" stores
@@ -160,7 +160,19 @@ int main(int argc, char** argv)
             binder.Add(NFileSpec(mount, path.filename().string(), false), HostFile(path.string()),
                        int64_t(std::filesystem::file_size(path)));
         NFDirSpec install = mount.SubDir("Install:");
+        constexpr std::string_view kRoot = "--root=";
         for (int i = 4; i < argc; ++i) {
+            std::string_view argument = argv[i];
+            if (argument.substr(0, kRoot.size()) == kRoot) {
+                std::string pair(argument.substr(kRoot.size()));
+                size_t equals = pair.find('=');
+                if (equals == std::string::npos || equals == 0)
+                    Fail("--root needs NAME=PATH: " + pair);
+                std::string path = pair.substr(equals + 1);
+                binder.Add(NFileSpec(mount, pair.substr(0, equals), false), HostFile(path),
+                           int64_t(std::filesystem::file_size(path)));
+                continue;
+            }
             Component component = ParseComponent(argv[i]);
             std::string containerPath = work + "/" + std::to_string(i) + ".cmp";
             int64_t size = MakeContainer(component, containerPath);

@@ -73,6 +73,7 @@ protected:
         return Read(kHKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", value);
     }
 
+    DesktopHome fHome;
     NTestPrefix fPrefix;
     NFDirSpec fSource = HostDir("C:\\Payload\\");
     NFDirSpec fTarget = HostDir("C:\\Program Files\\Lumora\\");
@@ -114,7 +115,7 @@ TEST_F(KInstallEngineTest, FreshInstallWritesFilesValuesAndShortcuts)
         { kHKeyCurrentUser, browser + "User Trusted External Applications", player, "yes" },
         { kHKeyCurrentUser, browser + "Suffixes", "application/x-lumora", "qip" },
         { kHKeyCurrentUser, browser + "Viewers", "application/x-lumora", player },
-        { kHKeyClassesRoot, "Lumora.Album", "LastSaveDir", albums },
+        { kHKeyClassesRoot, "Lumora.Album\\LastSaveDir", "", albums },
         { kHKeyClassesRoot, ".Qip", "", "Lumora.Album" },
         { kHKeyClassesRoot, ".Qip", "Content Type", "application/x-lumora" },
         { kHKeyClassesRoot, "Lumora.Album", "", "Lumora slideshow" },

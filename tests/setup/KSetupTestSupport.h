@@ -7,9 +7,14 @@
 #include "storage/NFileSpec.h"
 #include "storage/NStreamCompress.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace setuptest {
 
@@ -72,5 +77,47 @@ inline std::string ReadBytes(const std::string& hostPath)
     std::ifstream in(LinuxPath(hostPath), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+/// A private home for the desktop's files: $HOME, $XDG_DATA_HOME and $XDG_CONFIG_HOME point
+/// into a fresh temporary folder for the object's life, so no test touches the user's.
+class DesktopHome {
+public:
+    DesktopHome()
+    {
+        std::random_device random;
+        do {
+            fRoot = std::filesystem::temp_directory_path() / ("lumora-home-" + std::to_string(random()));
+        } while (std::filesystem::exists(fRoot));
+        std::filesystem::create_directories(fRoot);
+        for (const char* name : kVariables)
+            if (const char* value = std::getenv(name))
+                fSaved.emplace_back(name, value);
+            else
+                fSaved.emplace_back(name, std::nullopt);
+        setenv("HOME", fRoot.c_str(), 1);
+        setenv("XDG_DATA_HOME", (fRoot / "data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (fRoot / "config").c_str(), 1);
+    }
+    ~DesktopHome()
+    {
+        for (const auto& [name, value] : fSaved)
+            if (value)
+                setenv(name, value->c_str(), 1);
+            else
+                unsetenv(name);
+        std::error_code ignored;
+        std::filesystem::remove_all(fRoot, ignored);
+    }
+    DesktopHome(const DesktopHome&) = delete;
+    DesktopHome& operator=(const DesktopHome&) = delete;
+
+    std::filesystem::path Data() const { return fRoot / "data"; }
+    std::filesystem::path Config() const { return fRoot / "config"; }
+
+private:
+    static constexpr const char* kVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"};
+    std::filesystem::path fRoot;
+    std::vector<std::pair<const char*, std::optional<std::string>>> fSaved;
+};
 
 } // namespace setuptest

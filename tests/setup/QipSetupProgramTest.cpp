@@ -69,6 +69,7 @@ protected:
     }
 
     fs::path fTemp;
+    DesktopHome fHome;
     NTestPrefix fPrefix;
 };
 

@@ -37,7 +37,11 @@ def click(state, entry):
 
 
 def start(binary, root, args=(), env=None):
-    setup = Setup(binary, root, args, env)
+    # The desktop's files go to a private home, never the user's.
+    home = os.path.join(root, "home")
+    private = {"HOME": home, "XDG_DATA_HOME": os.path.join(home, "data"), "XDG_CONFIG_HOME": os.path.join(home, "config")}
+    private.update(env or {})
+    setup = Setup(binary, root, args, private)
     state = setup.wait_for(lambda s: s["frame"] >= 1 and node(s, "Install", "button") is not None, "the choice pane")
     time.sleep(0.3)   # the window manager maps the window after the first frame
     return setup, state
