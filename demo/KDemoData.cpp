@@ -9,9 +9,7 @@ namespace {
 
 constexpr int16_t kWidth = 640;
 constexpr int16_t kHeight = 480;
-// Dark blue: the platform palette has black twice, and text drawn in it would map to
-// index 0, the transparent one.
-constexpr uint8_t kLabelColor = 4;
+constexpr uint8_t kLabelColor = 10;   // black
 constexpr size_t kMaxTyped = 40;
 
 enum : int32_t {

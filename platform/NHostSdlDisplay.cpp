@@ -4,6 +4,7 @@
 #include "platform/NHostBitmap.h"
 #include "platform/NHostDeviceContext.h"
 #include "platform/NHostDrives.h"
+#include "platform/NHostSdlClipboard.h"
 #include "platform/NHostTime.h"
 
 #include <SDL2/SDL.h>
@@ -319,6 +320,9 @@ NHostSdlDisplay::NHostSdlDisplay()
     SDL_EventState(SDL_DROPBEGIN, SDL_DISABLE);
     SDL_EventState(SDL_DROPCOMPLETE, SDL_DISABLE);
     SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+    // Cut, copy and paste reach the desktop's clipboard while the window service is open.
+    fClipboard = std::make_unique<NHostSdlClipboard>();
+    NHostClipboard::Install(fClipboard.get());
 }
 
 NHostSdlDisplay::~NHostSdlDisplay()
@@ -330,6 +334,7 @@ NHostSdlDisplay::~NHostSdlDisplay()
         return;
     }
     fMain.reset();
+    fClipboard.reset();
     if (fBackdrop)
         SDL_DestroyWindow(fBackdrop);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -12,6 +12,7 @@
 struct SDL_Window;
 union SDL_Event;
 class NHostSdlWindow;
+class NHostSdlClipboard;
 
 /// SDL events become the platform's messages: several characters per text event, the keys
 /// mapped to virtual-key codes, focus to activation, exposure to paint, drops to one
@@ -68,6 +69,7 @@ private:
     int32_t ToContent(int32_t screen) const;
 
     std::unique_ptr<NHostSdlWindow> fMain;
+    std::unique_ptr<NHostSdlClipboard> fClipboard;
     SDL_Window* fBackdrop = nullptr;
     uint32_t fBackdropColor = 0;
     std::deque<NHostMessage> fPending;
