@@ -4,6 +4,7 @@
 #include "demo/KDemoApp.h"
 #include "framework/NInputState.h"
 #include "imaging/NSpImage.h"
+#include "widgets/NWidgetCodes.h"
 
 namespace {
 
@@ -159,7 +160,13 @@ bool KGalleryData::HandleEvent(const NPortEvent& event)
     case kEventOk: ShowStatus("Clicked: OK"); return true;
     case kEventCancel: ShowStatus("Clicked: Cancel"); return true;
     case kEventDisabled: ShowStatus("Clicked: Disabled"); return true;
-    case kEventSlider:
+    // The slider reports each change with its cause as the code.
+    case kEventSliderLineLess:
+    case kEventSliderLineMore:
+    case kEventSliderPageLess:
+    case kEventSliderPageMore:
+    case kEventSliderThumbDone:
+    case kEventSliderChanged:
         fSliderValue->SetText("Slider: " + std::to_string(fSlider.Value()), NSpText::kKeepColor, NSpText::kKeepColor,
                               NSpText::kKeepColor, false);
         return true;

@@ -28,7 +28,8 @@ public:
 
 class KGalleryData : public NPageData {
 public:
-    // What the gallery's buttons and slider tell its port.
+    // What the gallery's buttons tell its port; the slider's code travels in the second
+    // word of its reports.
     enum : int32_t {
         kEventOk = 40001,
         kEventCancel = 40002,

@@ -15,6 +15,7 @@ LUMORA_PACKAGES=(
   libsdl2-dev xvfb xdotool x11-utils x11-xserver-utils openbox imagemagick python3
   librsvg2-bin fonts-comfortaa fonts-quicksand fonts-dancingscript fonts-lobster
   tidy
+  xclip
 )
 
 lumora_install_packages() {

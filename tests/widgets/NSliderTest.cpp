@@ -72,6 +72,11 @@ TEST_F(NSliderTest, ArrowsStepByLinesAndReportEvenAtTheEnds)
     EXPECT_EQ(description.kind, "slider");
     EXPECT_EQ(description.text, "9");
     EXPECT_EQ(description.event, kOwnerCode);
+    // The thumb is listed too, so a test driving a real pointer finds what to drag.
+    NUiDescription thumb;
+    EXPECT_TRUE(slider.Thumb().DescribeUi(thumb));
+    EXPECT_EQ(thumb.kind, "sprite");
+    EXPECT_EQ(thumb.text, "9");
 
     // Held, the arrow repeats after 150 ms every 50 ms.
     slider.SetSteps(2, 5);
