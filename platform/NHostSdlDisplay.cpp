@@ -163,8 +163,7 @@ int32_t VirtualKeyFromKeycode(SDL_Keycode key)
 
 int32_t VirtualKey(const SDL_Keysym& sym)
 {
-    int32_t key = VirtualKeyFromScancode(sym.scancode);
-    return key != 0 ? key : VirtualKeyFromKeycode(sym.sym);
+    return NHostSdlDisplay::VirtualKeyOf(sym.scancode, sym.sym);
 }
 
 uint8_t ModifierBits(uint16_t mod)
@@ -291,6 +290,14 @@ void NHostSdlWindow::Flush()
         return;
     SDL_UpdateWindowSurfaceRects(fWindow, fDirty.data(), int(fDirty.size()));
     fDirty.clear();
+}
+
+int32_t NHostSdlDisplay::VirtualKeyOf(int32_t scancode, int32_t keycode)
+{
+    int32_t key = scancode > SDL_SCANCODE_UNKNOWN && scancode < SDL_NUM_SCANCODES
+        ? VirtualKeyFromScancode(static_cast<SDL_Scancode>(scancode))
+        : 0;
+    return key != 0 ? key : VirtualKeyFromKeycode(keycode);
 }
 
 bool NHostSdlDisplay::Open(std::string& error)

@@ -22,6 +22,10 @@ class NHostSdlDisplay : public NHostDisplay {
 public:
     /// Opens SDL's video; false with SDL's reason.
     static bool Open(std::string& error);
+    /// The virtual key of an SDL key, given as SDL's scancode and keycode numbers: navigation,
+    /// function and keypad keys by their place, letters and digits by the layout's keycode,
+    /// punctuation named one by one. 0 for a key without one.
+    static int32_t VirtualKeyOf(int32_t scancode, int32_t keycode);
     NHostSdlDisplay();
     ~NHostSdlDisplay() override;
 
