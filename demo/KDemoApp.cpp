@@ -4,6 +4,7 @@
 #include "demo/KDemoData.h"
 #include "demo/KDemoPage.h"
 #include "demo/KGalleryData.h"
+#include "framework/NEventCodes.h"
 #include "framework/NKeyTable.h"
 #include "platform/NHostHeadlessDisplay.h"
 
@@ -119,6 +120,18 @@ void KDemoApp::KeyDown(const NInputEvent& event)
         return;
     }
     NSpriteApp::KeyDown(event);
+}
+
+bool KDemoApp::HandleEvent(const NPortEvent& event)
+{
+    bool handled = NSpriteApp::HandleEvent(event);
+    if (event.fCode == kEventBackdropClicked) {
+        ++fBackdropClicks;
+        if (CurrentPage())
+            if (auto* screen = dynamic_cast<KDemoData*>(CurrentPage()->Data()))
+                screen->ShowBackdropClicks(fBackdropClicks);
+    }
+    return handled;
 }
 
 void KDemoApp::DataReceived(const void* data, int32_t size, uint32_t)

@@ -31,6 +31,8 @@ public:
     std::string GetAppName() const override;
     std::string GetWindowTitle() const override;
     void DataReceived(const void* data, int32_t size, uint32_t tag) override;
+    /// Counts clicks on the backdrop, which the demo shows.
+    bool HandleEvent(const NPortEvent& event) override;
 
     bool Still() const { return fStill; }
     bool OneSprite() const { return fOneSprite; }
@@ -38,6 +40,7 @@ public:
     int32_t GalleryLines() const { return fGalleryLines; }
     /// The last copy data another start sent, as received.
     const std::string& Received() const { return fReceived; }
+    int32_t BackdropClicks() const { return fBackdropClicks; }
 
 private:
     std::unique_ptr<KDemoPage> fPage;
@@ -53,4 +56,5 @@ private:
     uint32_t fPresentsSeen = 0;
     std::string fSavePng;
     std::string fReceived;
+    int32_t fBackdropClicks = 0;
 };

@@ -72,6 +72,8 @@ KDemoData::KDemoData(NPage& page)
     fStatus.MoveTo(NPoint(20, 44));
     fReceived.SetFontAndText(font, "Received: ", kLabelColor, 0, 0, true);
     fReceived.MoveTo(NPoint(20, 440));
+    fBackdropLabel.SetFontAndText(font, "Backdrop clicks: 0", kLabelColor, 0, 0, true);
+    fBackdropLabel.MoveTo(NPoint(20, 68));
 }
 
 KDemoData::~KDemoData() = default;
@@ -93,6 +95,8 @@ void KDemoData::Enter()
     universe.AddChild(fTyped, kLabelPriority);
     universe.AddChild(fStatus, kLabelPriority);
     universe.AddChild(fReceived, kLabelPriority);
+    if (App().BackdropMode())
+        universe.AddChild(fBackdropLabel, kLabelPriority);
     // Nodes are drawn once they are marked changed; being added does not mark them.
     for (NEventTarget* child : universe.Children())
         if (NSpObject* node = NSpChild(child))
@@ -100,6 +104,8 @@ void KDemoData::Enter()
     NInputState::The().TakeFocus(fButton, true);
     if (!App().Received().empty())
         ShowReceived(App().Received());
+    if (App().BackdropClicks() > 0)
+        ShowBackdropClicks(App().BackdropClicks());
 }
 
 void KDemoData::Typed(uint8_t c)
@@ -121,4 +127,10 @@ void KDemoData::UpdateStatus()
 void KDemoData::ShowReceived(const std::string& text)
 {
     fReceived.SetText("Received: " + text, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
+}
+
+void KDemoData::ShowBackdropClicks(int32_t clicks)
+{
+    fBackdropLabel.SetText("Backdrop clicks: " + std::to_string(clicks), NSpText::kKeepColor, NSpText::kKeepColor,
+                           NSpText::kKeepColor, false);
 }

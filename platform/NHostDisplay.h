@@ -1,6 +1,7 @@
 // The window service: the program's windows and the message source that feeds it, over one back end.
 #pragma once
 
+#include "platform/NHostText.h"
 #include "platform/NHostVirtualKey.h"
 #include "platform/NHostWindow.h"
 
@@ -172,3 +173,12 @@ protected:
 /// Decodes UTF-8 text into Windows-1252 characters; characters the code page lacks and
 /// malformed sequences are dropped, never replaced by something else.
 std::string NHostUtf8ToAnsi(std::string_view utf8);
+
+/// Whether the backdrop has to be painted around the content of a full-screen main window
+/// instead of being a borderless window of its own below the main one. setting is
+/// LUMORA_BACKDROP ("window" or "cover" decide; anything else, or null, leaves it to the
+/// rest); driver is the window system's name ("wayland" lets no program place its windows);
+/// shown is where the window manager put the backdrop window, null before it was shown. A
+/// backdrop moved or sized away from the whole screen is not honoured.
+bool NHostBackdropNeedsCovering(const char* setting, std::string_view driver, const NHostRect* shown,
+                                int32_t screenWidth, int32_t screenHeight);
