@@ -64,6 +64,11 @@ KDemoData::KDemoData(NPage& page)
     fButton.MoveTo(NPoint(260, 200));
     fButton.fClicked = [this] { UpdateStatus(); };
     fButton.fTyped = [this](uint8_t c) { Typed(c); };
+    // The key code of the last key, as the framework's key table gave it.
+    fButton.fKeyed = [this](int32_t key) {
+        fKeyLabel.SetText("Key: " + std::to_string(key), NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor,
+                          false);
+    };
 
     NFont font = LabelFont();
     fTyped.SetFontAndText(font, "Typed: ", kLabelColor, 0, 0, true);
@@ -74,6 +79,8 @@ KDemoData::KDemoData(NPage& page)
     fReceived.MoveTo(NPoint(20, 440));
     fBackdropLabel.SetFontAndText(font, "Backdrop clicks: 0", kLabelColor, 0, 0, true);
     fBackdropLabel.MoveTo(NPoint(20, 68));
+    fKeyLabel.SetFontAndText(font, "Key: none", kLabelColor, 0, 0, true);
+    fKeyLabel.MoveTo(NPoint(440, 20));
 }
 
 KDemoData::~KDemoData() = default;
@@ -95,6 +102,7 @@ void KDemoData::Enter()
     universe.AddChild(fTyped, kLabelPriority);
     universe.AddChild(fStatus, kLabelPriority);
     universe.AddChild(fReceived, kLabelPriority);
+    universe.AddChild(fKeyLabel, kLabelPriority);
     if (App().BackdropMode())
         universe.AddChild(fBackdropLabel, kLabelPriority);
     // Nodes are drawn once they are marked changed; being added does not mark them.

@@ -36,5 +36,6 @@ private:
     NSpText fStatus;
     NSpText fReceived;
     NSpText fBackdropLabel;
+    NSpText fKeyLabel;
     std::string fTypedText;
 };

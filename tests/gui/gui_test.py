@@ -254,6 +254,26 @@ def case_dump_names_clickable_sprite(binary, root):
         demo.close()
 
 
+# Key codes of the framework's key table (framework/NKeyTable.h).
+KEY_CODES = {"Left": 150, "Right": 151, "Up": 152, "Down": 153, "Home": 146, "F1": 161, "F5": 165, "F12": 172,
+             "KP_0": 128, "KP_7": 135, "KP_Add": 139, "comma": 40}
+
+
+def case_keys_map_by_place(binary, root):
+    # Arrows, function keys and the keypad come through the window system's key numbers
+    # to the framework's codes; the keypad's keys count as keypad keys whatever Num Lock
+    # makes of them, the comma as the comma key (not the print key its character's code names).
+    demo = Demo(binary, root, ["--still"])
+    try:
+        demo.shown()
+        for keysym, code in KEY_CODES.items():
+            run(["xdotool", "key", keysym])
+            demo.wait_for(lambda s: text_node(s, "Key: ") is not None and text_node(s, "Key: ")["text"] == "Key: %d" % code,
+                          "%s to arrive as key %d" % (keysym, code))
+    finally:
+        demo.close()
+
+
 BACKDROP = (0x20, 0x30, 0x48)
 
 
