@@ -52,8 +52,10 @@ bool NThumb::MouseDown(const NInputEvent& event)
 
 void NThumb::Animate()
 {
-    if (!fDragging || !HoldsPointer())
+    if (!fDragging || !HoldsPointer()) {
+        StopTimer();   // a drag that lost the pointer without a release
         return;
+    }
     NPoint last = NInputState::The().LastPointer();
     NPoint wanted;
     if (fDragLimit.Contains(last)) {

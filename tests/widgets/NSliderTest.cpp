@@ -148,6 +148,44 @@ TEST_F(NSliderTest, TrackPressesStepByPagesAndRepeatWhileTheZoneHolds)
     Release(120, 108);
 }
 
+TEST_F(NSliderTest, AtRestNoPartKeepsATimerRunning)
+{
+    // A still window sleeps until the next timer: a slider, its arrows and thumb at rest
+    // must have none due.
+    NSlider slider;
+    MakeSlider(slider);
+    slider.SetRange(0, 100);
+    slider.SetValue(50);
+    auto timers = [&slider] {
+        return int(slider.TimerMode() != kTimerOff) + int(slider.LessArrow().TimerMode() != kTimerOff)
+            + int(slider.MoreArrow().TimerMode() != kTimerOff) + int(slider.Thumb().TimerMode() != kTimerOff);
+    };
+    EXPECT_EQ(timers(), 0);
+    // Held, the arrow repeats on its timer; released, the timer ends.
+    Press(290, 108);
+    EXPECT_EQ(slider.MoreArrow().TimerMode(), kTimerAppClock);
+    IdleFor(300);
+    EXPECT_GT(slider.Value(), 51);
+    Release(290, 108);
+    IdleFor(50);
+    EXPECT_EQ(timers(), 0);
+    // The same for a track press and a thumb drag.
+    Press(260, 108);
+    EXPECT_EQ(slider.TimerMode(), kTimerAppClock);
+    Release(260, 108);
+    IdleFor(60);
+    EXPECT_EQ(timers(), 0);
+    const NRect thumb = slider.Thumb().Rect();
+    Press(thumb.fX + 4, 108);
+    IdleFor(30);
+    Move(thumb.fX + 30, 108);
+    IdleFor(30);
+    Release(thumb.fX + 30, 108);
+    IdleFor(30);
+    EXPECT_EQ(timers(), 0);
+    EXPECT_GT(slider.Value(), 50);
+}
+
 TEST_F(NSliderTest, TheWheelMovesOneLinePerEventInWholeNotches)
 {
     NSlider slider;
