@@ -34,6 +34,8 @@ bool KDemoButton::MouseUp(const NInputEvent&)
 
 bool KDemoButton::KeyDown(const NInputEvent& event)
 {
+    if (fKeyed)
+        fKeyed(event.fKey);
     switch (event.fKey) {
     case kKeyLeft: MoveBy(-kStep, 0); return true;
     case kKeyRight: MoveBy(kStep, 0); return true;

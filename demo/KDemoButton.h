@@ -18,6 +18,8 @@ public:
 
     std::function<void()> fClicked;
     std::function<void(uint8_t)> fTyped;
+    /// Every key pressed, with the framework's key code.
+    std::function<void(int32_t)> fKeyed;
     int32_t Clicks() const { return fClicks; }
 
 private:

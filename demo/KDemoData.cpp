@@ -9,9 +9,7 @@ namespace {
 
 constexpr int16_t kWidth = 640;
 constexpr int16_t kHeight = 480;
-// Dark blue: the platform palette has black twice, and text drawn in it would map to
-// index 0, the transparent one.
-constexpr uint8_t kLabelColor = 4;
+constexpr uint8_t kLabelColor = 10;   // black
 constexpr size_t kMaxTyped = 40;
 
 enum : int32_t {
@@ -66,6 +64,11 @@ KDemoData::KDemoData(NPage& page)
     fButton.MoveTo(NPoint(260, 200));
     fButton.fClicked = [this] { UpdateStatus(); };
     fButton.fTyped = [this](uint8_t c) { Typed(c); };
+    // The key code of the last key, as the framework's key table gave it.
+    fButton.fKeyed = [this](int32_t key) {
+        fKeyLabel.SetText("Key: " + std::to_string(key), NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor,
+                          false);
+    };
 
     NFont font = LabelFont();
     fTyped.SetFontAndText(font, "Typed: ", kLabelColor, 0, 0, true);
@@ -74,6 +77,10 @@ KDemoData::KDemoData(NPage& page)
     fStatus.MoveTo(NPoint(20, 44));
     fReceived.SetFontAndText(font, "Received: ", kLabelColor, 0, 0, true);
     fReceived.MoveTo(NPoint(20, 440));
+    fBackdropLabel.SetFontAndText(font, "Backdrop clicks: 0", kLabelColor, 0, 0, true);
+    fBackdropLabel.MoveTo(NPoint(20, 68));
+    fKeyLabel.SetFontAndText(font, "Key: none", kLabelColor, 0, 0, true);
+    fKeyLabel.MoveTo(NPoint(440, 20));
 }
 
 KDemoData::~KDemoData() = default;
@@ -95,6 +102,9 @@ void KDemoData::Enter()
     universe.AddChild(fTyped, kLabelPriority);
     universe.AddChild(fStatus, kLabelPriority);
     universe.AddChild(fReceived, kLabelPriority);
+    universe.AddChild(fKeyLabel, kLabelPriority);
+    if (App().BackdropMode())
+        universe.AddChild(fBackdropLabel, kLabelPriority);
     // Nodes are drawn once they are marked changed; being added does not mark them.
     for (NEventTarget* child : universe.Children())
         if (NSpObject* node = NSpChild(child))
@@ -102,6 +112,8 @@ void KDemoData::Enter()
     NInputState::The().TakeFocus(fButton, true);
     if (!App().Received().empty())
         ShowReceived(App().Received());
+    if (App().BackdropClicks() > 0)
+        ShowBackdropClicks(App().BackdropClicks());
 }
 
 void KDemoData::Typed(uint8_t c)
@@ -123,4 +135,10 @@ void KDemoData::UpdateStatus()
 void KDemoData::ShowReceived(const std::string& text)
 {
     fReceived.SetText("Received: " + text, NSpText::kKeepColor, NSpText::kKeepColor, NSpText::kKeepColor, false);
+}
+
+void KDemoData::ShowBackdropClicks(int32_t clicks)
+{
+    fBackdropLabel.SetText("Backdrop clicks: " + std::to_string(clicks), NSpText::kKeepColor, NSpText::kKeepColor,
+                           NSpText::kKeepColor, false);
 }

@@ -22,6 +22,7 @@ public:
 
     /// Shows what another start of the program sent.
     void ShowReceived(const std::string& text);
+    void ShowBackdropClicks(int32_t clicks);
     KDemoButton& Button() { return fButton; }
 
 private:
@@ -34,5 +35,7 @@ private:
     NSpText fTyped;
     NSpText fStatus;
     NSpText fReceived;
+    NSpText fBackdropLabel;
+    NSpText fKeyLabel;
     std::string fTypedText;
 };

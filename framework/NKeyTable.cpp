@@ -1,61 +1,11 @@
 // The 256-entry virtual-key table, built at compile time.
 #include "framework/NKeyTable.h"
 
+#include "platform/NHostVirtualKey.h"
+
 #include <array>
 
 namespace {
-
-// Platform virtual-key codes.
-enum : int32_t {
-    kVkBack = 8,
-    kVkTab = 9,
-    kVkClear = 12,
-    kVkReturn = 13,
-    kVkShift = 16,
-    kVkControl = 17,
-    kVkMenu = 18,   // Alt
-    kVkPause = 19,
-    kVkCapital = 20,
-    kVkEscape = 27,
-    kVkSpace = 32,
-    kVkPrior = 33,
-    kVkNext = 34,
-    kVkEnd = 35,
-    kVkHome = 36,
-    kVkLeft = 37,
-    kVkUp = 38,
-    kVkRight = 39,
-    kVkDown = 40,
-    kVkSnapshot = 42,   // Print
-    kVkInsert = 45,
-    kVkDelete = 46,
-    kVk0 = 48,
-    kVk9 = 57,
-    kVkA = 65,
-    kVkZ = 90,
-    kVkNumpad0 = 96,
-    kVkNumpad9 = 105,
-    kVkMultiply = 106,
-    kVkAdd = 107,
-    kVkSubtract = 109,
-    kVkDecimal = 110,
-    kVkDivide = 111,
-    kVkF1 = 112,
-    kVkF12 = 123,
-    kVkNumLock = 144,
-    kVkScroll = 145,
-    kVkOemPlus = 187,     // "="
-    kVkOemComma = 188,
-    kVkOemMinus = 189,
-    kVkOemPeriod = 190,
-    kVkOem2 = 191,        // "/"
-    kVkOem3 = 192,        // "`"
-    kVkOem4 = 219,        // "["
-    kVkOem5 = 220,        // "\"
-    kVkOem6 = 221,        // "]"
-    kVkOem7 = 222,        // quote
-    kVkOem1 = 186,        // ";"
-};
 
 struct KeyPair {
     int32_t fVirtualKey;
@@ -69,9 +19,9 @@ constexpr KeyPair kSingleKeys[] = {
     { kVkEnd, kKeyEnd },          { kVkPrior, kKeyPageUp },    { kVkNext, kKeyPageDown },
     { kVkLeft, kKeyLeft },        { kVkRight, kKeyRight },     { kVkUp, kKeyUp },
     { kVkDown, kKeyDown },        { kVkOemPlus, kKeyEquals },  { kVkOemMinus, kKeyMinus },
-    { kVkOem6, kKeyRightBracket }, { kVkOem4, kKeyLeftBracket }, { kVkOem7, kKeyQuote },
-    { kVkOem1, kKeySemicolon },   { kVkOem5, kKeyBackslash },  { kVkOemComma, kKeyComma },
-    { kVkOem2, kKeySlash },       { kVkOemPeriod, kKeyPeriod }, { kVkOem3, kKeyGrave },
+    { kVkOemRightBracket, kKeyRightBracket }, { kVkOemLeftBracket, kKeyLeftBracket }, { kVkOemQuote, kKeyQuote },
+    { kVkOemSemicolon, kKeySemicolon },   { kVkOemBackslash, kKeyBackslash },  { kVkOemComma, kKeyComma },
+    { kVkOemSlash, kKeySlash },       { kVkOemPeriod, kKeyPeriod }, { kVkOemGrave, kKeyGrave },
     { kVkNumLock, kKeyNumLock },  { kVkMultiply, kKeyPadMultiply }, { kVkAdd, kKeyPadAdd },
     { kVkSubtract, kKeyPadSubtract }, { kVkDecimal, kKeyPadDecimal }, { kVkDivide, kKeyPadDivide },
     { kVkSnapshot, kKeyPrint },   { kVkScroll, kKeyScrollLock }, { kVkPause, kKeyPause },

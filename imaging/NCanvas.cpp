@@ -60,6 +60,16 @@ NHostRect ToHost(const NRect& rect)
     return { rect.fX, rect.fY, int32_t(rect.Right()), int32_t(rect.Bottom()) };
 }
 
+// The colour the host draws for a palette index. An 8-bit surface gets the index itself:
+// its palette may hold the same colour at several indexes (black at 0, the transparent one
+// of sprites, and again at 10), and matching by colour would take the first of them.
+uint32_t DrawColor(const NCanvasImage* image, uint8_t index)
+{
+    if (image && image->Depth() == 8)
+        return kColorIndexed | index;
+    return NCanvas::PaletteColor(index);
+}
+
 int16_t ClampSize(int64_t size)
 {
     return static_cast<int16_t>(std::clamp<int64_t>(size, 0, std::numeric_limits<int16_t>::max()));
@@ -107,8 +117,8 @@ void NCanvas::FillBackground(const NRect& rect)
 {
     if (!fImage || !fImage->Bitmap())
         return;
-    uint32_t background = PaletteColor(fBackgroundIndex);
-    Selection selection(fImage->Bitmap(), nullptr, PaletteColor(fTextIndex), background, kBackgroundOpaque);
+    uint32_t background = DrawColor(fImage, fBackgroundIndex);
+    Selection selection(fImage->Bitmap(), nullptr, DrawColor(fImage, fTextIndex), background, kBackgroundOpaque);
     NHostText::FillRect(selection.Context(), ToHost(rect), background);
 }
 
@@ -126,7 +136,7 @@ int32_t NCanvas::DrawTextFormatted(const std::string& text, const NRect& rect, u
         FillBackground(rect);
     int mode = fBackgroundIndex != kTransparentIndex ? kBackgroundOpaque : kBackgroundTransparent;
     Selection selection(
-        fImage->Bitmap(), fFont.GetHandle(), PaletteColor(fTextIndex), PaletteColor(fBackgroundIndex), mode);
+        fImage->Bitmap(), fFont.GetHandle(), DrawColor(fImage, fTextIndex), DrawColor(fImage, fBackgroundIndex), mode);
     NHostRect area = ToHost(rect);
     return NHostText::DrawText(selection.Context(), text, area, format & ~uint32_t(kTextCalculateRect));
 }

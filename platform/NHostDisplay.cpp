@@ -154,3 +154,18 @@ std::string NHostUtf8ToAnsi(std::string_view utf8)
     }
     return out;
 }
+
+bool NHostBackdropNeedsCovering(const char* setting, std::string_view driver, const NHostRect* shown,
+                                int32_t screenWidth, int32_t screenHeight)
+{
+    std::string_view chosen = setting ? setting : "";
+    if (chosen == "window")
+        return false;
+    if (chosen == "cover")
+        return true;
+    if (driver == "wayland")
+        return true;
+    if (!shown)
+        return false;
+    return shown->fLeft != 0 || shown->fTop != 0 || shown->fRight != screenWidth || shown->fBottom != screenHeight;
+}

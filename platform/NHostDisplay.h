@@ -1,6 +1,8 @@
 // The window service: the program's windows and the message source that feeds it, over one back end.
 #pragma once
 
+#include "platform/NHostText.h"
+#include "platform/NHostVirtualKey.h"
 #include "platform/NHostWindow.h"
 
 #include <cstdint>
@@ -8,56 +10,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The platform's virtual-key codes, which the framework's key table maps.
-enum : int32_t {
-    kVkBack = 8,
-    kVkTab = 9,
-    kVkClear = 12,
-    kVkReturn = 13,
-    kVkShift = 16,
-    kVkControl = 17,
-    kVkMenu = 18,   // Alt
-    kVkPause = 19,
-    kVkCapital = 20,
-    kVkEscape = 27,
-    kVkSpace = 32,
-    kVkPrior = 33,
-    kVkNext = 34,
-    kVkEnd = 35,
-    kVkHome = 36,
-    kVkLeft = 37,
-    kVkUp = 38,
-    kVkRight = 39,
-    kVkDown = 40,
-    kVkSnapshot = 42,
-    kVkInsert = 45,
-    kVkDelete = 46,
-    kVk0 = 48,
-    kVkA = 65,
-    kVkNumpad0 = 96,
-    kVkMultiply = 106,
-    kVkAdd = 107,
-    kVkSeparator = 108,
-    kVkSubtract = 109,
-    kVkDecimal = 110,
-    kVkDivide = 111,
-    kVkF1 = 112,
-    kVkNumLock = 144,
-    kVkScroll = 145,
-    kVkOemSemicolon = 186,
-    kVkOemPlus = 187,
-    kVkOemComma = 188,
-    kVkOemMinus = 189,
-    kVkOemPeriod = 190,
-    kVkOemSlash = 191,
-    kVkOemGrave = 192,
-    kVkOemLeftBracket = 219,
-    kVkOemBackslash = 220,
-    kVkOemRightBracket = 221,
-    kVkOemQuote = 222,
-    kVkCount = 256,
-};
 
 // Modifier bits of a message, in the same places as the input event's flags.
 enum : uint8_t {
@@ -221,3 +173,12 @@ protected:
 /// Decodes UTF-8 text into Windows-1252 characters; characters the code page lacks and
 /// malformed sequences are dropped, never replaced by something else.
 std::string NHostUtf8ToAnsi(std::string_view utf8);
+
+/// Whether the backdrop has to be painted around the content of a full-screen main window
+/// instead of being a borderless window of its own below the main one. setting is
+/// LUMORA_BACKDROP ("window" or "cover" decide; anything else, or null, leaves it to the
+/// rest); driver is the window system's name ("wayland" lets no program place its windows);
+/// shown is where the window manager put the backdrop window, null before it was shown. A
+/// backdrop moved or sized away from the whole screen is not honoured.
+bool NHostBackdropNeedsCovering(const char* setting, std::string_view driver, const NHostRect* shown,
+                                int32_t screenWidth, int32_t screenHeight);

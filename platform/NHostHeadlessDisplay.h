@@ -25,6 +25,12 @@ public:
     void SetModifiers(uint8_t modifiers) { fModifiers = modifiers; }
     void SetRefuseRaise(bool refuse) { fRefuseRaise = refuse; }
     void SetForeground(bool foreground) { fForeground = foreground; }
+    /// The screen changes size (as before a display-change message).
+    void SetScreen(int32_t width, int32_t height)
+    {
+        fScreenWidth = width;
+        fScreenHeight = height;
+    }
     size_t Pending() const { return fQueue.size(); }
     /// Waits sleep for their timeout (a program run headless); by default they return at
     /// once, so that tests run passes back to back.
@@ -40,7 +46,12 @@ public:
     NHostWindow* Main() override { return fMain.get(); }
     NHostHeadlessWindow* HeadlessMain() { return fMain.get(); }
     bool HasMain() const override { return fMain != nullptr; }
-    void Show() override { fShown = true; fMinimized = false; }
+    void Show() override
+    {
+        fShown = true;
+        fMinimized = false;
+        ++fShows;
+    }
     void Minimize() override { fMinimized = true; }
     void Maximize() override { fMinimized = false; }
     void Restore() override { fMinimized = false; fRestores++; }
@@ -66,6 +77,13 @@ public:
 
     // What the program did
     bool Shown() const { return fShown; }
+    /// Shows asked for since the last call.
+    int32_t TakeShows()
+    {
+        int32_t shows = fShows;
+        fShows = 0;
+        return shows;
+    }
     bool HasBackdrop() const { return fBackdrop; }
     uint32_t BackdropColor() const { return fBackdropColor; }
     const std::string& Title() const { return fTitle; }
@@ -110,5 +128,6 @@ private:
     bool fRefuseRaise = false;
     int32_t fRaises = 0;
     int32_t fRestores = 0;
+    int32_t fShows = 0;
     bool fRealWaits = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/NHostBitmap.h"
 #include "platform/NHostDeviceContext.h"
 #include "platform/NHostDrives.h"
+#include "platform/NHostSdlClipboard.h"
 #include "platform/NHostTime.h"
 
 #include <SDL2/SDL.h>
@@ -162,8 +163,7 @@ int32_t VirtualKeyFromKeycode(SDL_Keycode key)
 
 int32_t VirtualKey(const SDL_Keysym& sym)
 {
-    int32_t key = VirtualKeyFromScancode(sym.scancode);
-    return key != 0 ? key : VirtualKeyFromKeycode(sym.sym);
+    return NHostSdlDisplay::VirtualKeyOf(sym.scancode, sym.sym);
 }
 
 uint8_t ModifierBits(uint16_t mod)
@@ -212,9 +212,12 @@ bool NHostSdlWindow::CopyFrom(const NHostDeviceContext& source, int32_t sourceX,
     if (!surface)
         return false;
     int32_t scale = fDisplay.Scale();
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    fDisplay.ContentOffset(offsetX, offsetY);
     // The window may be smaller than the content when the window manager shrank it.
-    right = std::min(right, surface->w / scale);
-    bottom = std::min(bottom, surface->h / scale);
+    right = std::min(right, (surface->w - offsetX) / scale);
+    bottom = std::min(bottom, (surface->h - offsetY) / scale);
     if (right <= left || bottom <= top)
         return true;
 
@@ -244,7 +247,8 @@ bool NHostSdlWindow::CopyFrom(const NHostDeviceContext& source, int32_t sourceX,
         const uint8_t* from = bitmap->Bits() + size_t(line - y + sourceY) * size_t(bitmap->RowBytes());
         int32_t column = left - x + sourceX;
         if (bitmap->Depth() == kTrueColorDepth && direct && scale == 1) {
-            std::memcpy(static_cast<uint8_t*>(surface->pixels) + size_t(line) * size_t(surface->pitch) + size_t(left) * 4,
+            std::memcpy(static_cast<uint8_t*>(surface->pixels) + size_t(line + offsetY) * size_t(surface->pitch)
+                            + size_t(left + offsetX) * 4,
                         from + size_t(column) * 4, size_t(count) * 4);
             continue;
         }
@@ -266,8 +270,9 @@ bool NHostSdlWindow::CopyFrom(const NHostDeviceContext& source, int32_t sourceX,
                 row[size_t(i) * size_t(scale) + size_t(k)] = rgb;
         }
         for (int32_t k = 0; k < scale; ++k) {
-            uint8_t* to = static_cast<uint8_t*>(surface->pixels) + size_t(line * scale + k) * size_t(surface->pitch)
-                + size_t(left) * size_t(scale) * format->BytesPerPixel;
+            uint8_t* to = static_cast<uint8_t*>(surface->pixels)
+                + size_t(line * scale + k + offsetY) * size_t(surface->pitch)
+                + (size_t(left) * size_t(scale) + size_t(offsetX)) * format->BytesPerPixel;
             if (format->BytesPerPixel == 4) {
                 std::memcpy(to, row.data(), row.size() * 4);
             } else {
@@ -278,7 +283,7 @@ bool NHostSdlWindow::CopyFrom(const NHostDeviceContext& source, int32_t sourceX,
     }
     if (locked)
         SDL_UnlockSurface(surface);
-    fDirty.push_back({ left * scale, top * scale, count * scale, (bottom - top) * scale });
+    fDirty.push_back({ left * scale + offsetX, top * scale + offsetY, count * scale, (bottom - top) * scale });
     if (fUsers == 0)
         Flush();
     return true;
@@ -290,6 +295,14 @@ void NHostSdlWindow::Flush()
         return;
     SDL_UpdateWindowSurfaceRects(fWindow, fDirty.data(), int(fDirty.size()));
     fDirty.clear();
+}
+
+int32_t NHostSdlDisplay::VirtualKeyOf(int32_t scancode, int32_t keycode)
+{
+    int32_t key = scancode > SDL_SCANCODE_UNKNOWN && scancode < SDL_NUM_SCANCODES
+        ? VirtualKeyFromScancode(static_cast<SDL_Scancode>(scancode))
+        : 0;
+    return key != 0 ? key : VirtualKeyFromKeycode(keycode);
 }
 
 bool NHostSdlDisplay::Open(std::string& error)
@@ -323,6 +336,9 @@ NHostSdlDisplay::NHostSdlDisplay()
     SDL_EventState(SDL_DROPBEGIN, SDL_DISABLE);
     SDL_EventState(SDL_DROPCOMPLETE, SDL_DISABLE);
     SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+    // Cut, copy and paste reach the desktop's clipboard while the window service is open.
+    fClipboard = std::make_unique<NHostSdlClipboard>();
+    NHostClipboard::Install(fClipboard.get());
 }
 
 NHostSdlDisplay::~NHostSdlDisplay()
@@ -334,6 +350,7 @@ NHostSdlDisplay::~NHostSdlDisplay()
         return;
     }
     fMain.reset();
+    fClipboard.reset();
     if (fBackdrop)
         SDL_DestroyWindow(fBackdrop);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -360,6 +377,12 @@ int32_t NHostSdlDisplay::NativeDepth() const
 bool NHostSdlDisplay::CreateBackdrop(std::string_view title, uint32_t rgb)
 {
     fBackdropColor = rgb;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (NHostBackdropNeedsCovering(std::getenv("LUMORA_BACKDROP"), driver ? driver : "", nullptr, NativeWidth(),
+                                   NativeHeight())) {
+        StartCovering();
+        return true;
+    }
     std::string text(title);
     fBackdrop = SDL_CreateWindow(text.c_str(), 0, 0, NativeWidth(), NativeHeight(),
                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_SKIP_TASKBAR);
@@ -373,6 +396,87 @@ void NHostSdlDisplay::SetBackdropColor(uint32_t rgb)
 {
     fBackdropColor = rgb;
     PaintBackdrop();
+    if (fCovering)
+        PaintSurround();
+}
+
+void NHostSdlDisplay::CheckBackdrop()
+{
+    if (!fBackdrop || (SDL_GetWindowFlags(fBackdrop) & SDL_WINDOW_SHOWN) == 0)
+        return;
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowPosition(fBackdrop, &x, &y);
+    SDL_GetWindowSize(fBackdrop, &w, &h);
+    NHostRect shown { x, y, x + w, y + h };
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (NHostBackdropNeedsCovering(std::getenv("LUMORA_BACKDROP"), driver ? driver : "", &shown, NativeWidth(),
+                                   NativeHeight()))
+        StartCovering();
+}
+
+void NHostSdlDisplay::StartCovering()
+{
+    fCovering = true;
+    if (fBackdrop) {
+        SDL_DestroyWindow(fBackdrop);
+        fBackdrop = nullptr;
+    }
+    if (!fMain)
+        return;   // the main window is made full-screen when it is created
+    SDL_Window* window = fMain->Window();
+    SDL_SetWindowMinimumSize(window, 1, 1);
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    fPending.push_back(Stamped(NHostMessageType::kPaint));
+    fPending.push_back(Stamped(NHostMessageType::kBackdropPaint));
+    PaintSurround();
+}
+
+void NHostSdlDisplay::ContentOffset(int32_t& x, int32_t& y) const
+{
+    x = 0;
+    y = 0;
+    if (!fCovering || !fMain)
+        return;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(fMain->Window(), &w, &h);
+    x = std::max(0, (w - fMain->Width() * fScale) / 2);
+    y = std::max(0, (h - fMain->Height() * fScale) / 2);
+}
+
+void NHostSdlDisplay::PaintSurround()
+{
+    if (!fCovering || !fMain)
+        return;
+    SDL_Surface* surface = SDL_GetWindowSurface(fMain->Window());
+    if (!surface)
+        return;
+    int32_t x = 0;
+    int32_t y = 0;
+    ContentOffset(x, y);
+    int32_t width = fMain->Width() * fScale;
+    int32_t height = fMain->Height() * fScale;
+    uint32_t color = SDL_MapRGB(surface->format, uint8_t(fBackdropColor >> 16), uint8_t(fBackdropColor >> 8),
+                                uint8_t(fBackdropColor));
+    SDL_Rect bands[4] = {
+        { 0, 0, surface->w, y },
+        { 0, y + height, surface->w, surface->h - y - height },
+        { 0, y, x, height },
+        { x + width, y, surface->w - x - width, height },
+    };
+    std::vector<SDL_Rect> painted;
+    for (const SDL_Rect& band : bands) {
+        if (band.w > 0 && band.h > 0) {
+            SDL_FillRect(surface, &band, color);
+            painted.push_back(band);
+        }
+    }
+    if (!painted.empty())
+        SDL_UpdateWindowSurfaceRects(fMain->Window(), painted.data(), int(painted.size()));
 }
 
 void NHostSdlDisplay::PaintBackdrop()
@@ -402,6 +506,8 @@ bool NHostSdlDisplay::CreateMain(std::string_view title, int32_t x, int32_t y, i
     SDL_SetWindowMinimumSize(window, width * fScale, height * fScale);
     fMain = std::make_unique<NHostSdlWindow>(window, *this, width, height);
     SDL_StartTextInput();
+    if (fCovering)
+        StartCovering();
     return true;
 }
 
@@ -418,6 +524,7 @@ void NHostSdlDisplay::Show()
         return;
     SDL_ShowWindow(fMain->Window());
     SDL_RaiseWindow(fMain->Window());
+    CheckBackdrop();
 }
 
 void NHostSdlDisplay::Minimize()
@@ -460,10 +567,15 @@ void NHostSdlDisplay::SetStyle(const NHostWindowStyle& style, int32_t x, int32_t
 {
     if (!fMain)
         return;
+    fMain->Resize(width, height);
+    if (fCovering) {
+        // Still full-screen on the new screen; the content is centred afresh.
+        PaintSurround();
+        return;
+    }
     SDL_SetWindowBordered(fMain->Window(), style.fPopup || style.fFullScreen ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowSize(fMain->Window(), width * fScale, height * fScale);
     SDL_SetWindowPosition(fMain->Window(), x * fScale, y * fScale);
-    fMain->Resize(width, height);
     if (fBackdrop) {
         SDL_SetWindowSize(fBackdrop, NativeWidth(), NativeHeight());
         SDL_SetWindowPosition(fBackdrop, 0, 0);
@@ -480,8 +592,14 @@ void NHostSdlDisplay::MainPosition(int32_t& x, int32_t& y) const
 {
     x = 0;
     y = 0;
-    if (fMain)
-        SDL_GetWindowPosition(fMain->Window(), &x, &y);
+    if (!fMain)
+        return;
+    SDL_GetWindowPosition(fMain->Window(), &x, &y);
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    ContentOffset(offsetX, offsetY);
+    x += offsetX;
+    y += offsetY;
 }
 
 bool NHostSdlDisplay::RaiseMain()
@@ -514,9 +632,29 @@ NHostMessage NHostSdlDisplay::Stamped(NHostMessageType type) const
     return message;
 }
 
-int32_t NHostSdlDisplay::ToContent(int32_t screen) const
+namespace {
+
+int32_t Unscale(int32_t value, int32_t scale)
 {
-    return screen >= 0 ? screen / fScale : (screen - fScale + 1) / fScale;
+    return value >= 0 ? value / scale : (value - scale + 1) / scale;
+}
+
+} // namespace
+
+int32_t NHostSdlDisplay::ToContentX(int32_t windowX) const
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    ContentOffset(x, y);
+    return Unscale(windowX - x, fScale);
+}
+
+int32_t NHostSdlDisplay::ToContentY(int32_t windowY) const
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    ContentOffset(x, y);
+    return Unscale(windowY - y, fScale);
 }
 
 void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)
@@ -530,6 +668,9 @@ void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)
         } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && main) {
             // The backdrop never stays active: the main window is put in front of it.
             SDL_RaiseWindow(main);
+        } else if (event.window.event == SDL_WINDOWEVENT_MOVED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED
+                   || event.window.event == SDL_WINDOWEVENT_SHOWN) {
+            CheckBackdrop();
         }
         return;
     }
@@ -555,15 +696,25 @@ void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)
         int w = 0;
         int h = 0;
         SDL_GetWindowSize(main, &w, &h);
-        message.fWidth = w / fScale;
-        message.fHeight = h / fScale;
+        // Covering, the window is the screen; the program's window is still its content.
+        message.fWidth = fCovering ? fMain->Width() : w / fScale;
+        message.fHeight = fCovering ? fMain->Height() : h / fScale;
         fPending.push_back(message);
-        if (event.window.event != SDL_WINDOWEVENT_MINIMIZED)
+        if (event.window.event != SDL_WINDOWEVENT_MINIMIZED) {
             fPending.push_back(Stamped(NHostMessageType::kPaint));
+            if (fCovering) {
+                PaintSurround();
+                fPending.push_back(Stamped(NHostMessageType::kBackdropPaint));
+            }
+        }
         break;
     }
     case SDL_WINDOWEVENT_EXPOSED:
         fPending.push_back(Stamped(NHostMessageType::kPaint));
+        if (fCovering) {
+            PaintSurround();
+            fPending.push_back(Stamped(NHostMessageType::kBackdropPaint));
+        }
         break;
     case SDL_WINDOWEVENT_MOVED:
         fPending.push_back(Stamped(NHostMessageType::kMoved));
@@ -593,8 +744,8 @@ void NHostSdlDisplay::Translate(const SDL_Event& event)
         if (!main || event.motion.windowID != SDL_GetWindowID(main))
             break;
         NHostMessage message = Stamped(NHostMessageType::kMouseMove);
-        message.fX = ToContent(event.motion.x);
-        message.fY = ToContent(event.motion.y);
+        message.fX = ToContentX(event.motion.x);
+        message.fY = ToContentY(event.motion.y);
         fPending.push_back(message);
         break;
     }
@@ -609,14 +760,25 @@ void NHostSdlDisplay::Translate(const SDL_Event& event)
         }
         if (!main || window != main)
             break;
+        if (fCovering && event.type == SDL_MOUSEBUTTONDOWN) {
+            int32_t x = ToContentX(event.button.x);
+            int32_t y = ToContentY(event.button.y);
+            if (x < 0 || y < 0 || x >= fMain->Width() || y >= fMain->Height()) {
+                // Around the content lies the backdrop. Releases still go to the content,
+                // which may hold the pointer.
+                if (event.button.button == SDL_BUTTON_LEFT || event.button.button == SDL_BUTTON_RIGHT)
+                    fPending.push_back(Stamped(NHostMessageType::kBackdropClick));
+                break;
+            }
+        }
         NHostMessage message = Stamped(event.type == SDL_MOUSEBUTTONDOWN ? NHostMessageType::kButtonDown
                                                                          : NHostMessageType::kButtonUp);
         message.fButton = event.button.button == SDL_BUTTON_LEFT    ? NHostButton::kLeft
             : event.button.button == SDL_BUTTON_RIGHT ? NHostButton::kRight
                                                       : NHostButton::kOther;
         message.fDoubleClick = event.type == SDL_MOUSEBUTTONDOWN && event.button.clicks == 2;
-        message.fX = ToContent(event.button.x);
-        message.fY = ToContent(event.button.y);
+        message.fX = ToContentX(event.button.x);
+        message.fY = ToContentY(event.button.y);
         fPending.push_back(message);
         break;
     }
@@ -627,8 +789,8 @@ void NHostSdlDisplay::Translate(const SDL_Event& event)
         int x = 0;
         int y = 0;
         SDL_GetMouseState(&x, &y);
-        message.fX = ToContent(x);
-        message.fY = ToContent(y);
+        message.fX = ToContentX(x);
+        message.fY = ToContentY(y);
         int32_t steps = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
         message.fWheelDelta = steps * kWheelStep;
         fPending.push_back(message);
@@ -689,8 +851,8 @@ void NHostSdlDisplay::Translate(const SDL_Event& event)
             y -= top;
             message.fPointKnown = true;
         }
-        message.fX = ToContent(x);
-        message.fY = ToContent(y);
+        message.fX = ToContentX(x);
+        message.fY = ToContentY(y);
         message.fPaths = std::move(fDropped);
         fDropped.clear();
         fPending.push_back(std::move(message));

@@ -12,15 +12,29 @@
 struct SDL_Window;
 union SDL_Event;
 class NHostSdlWindow;
+class NHostSdlClipboard;
 
 /// SDL events become the platform's messages: several characters per text event, the keys
 /// mapped to virtual-key codes, focus to activation, exposure to paint, drops to one
 /// message with every path. Only the rectangles presented in one render travel to the
 /// screen, scaled by whole factors with nearest-neighbour pixels.
+///
+/// The backdrop is a borderless window covering the screen, raised behind the main window.
+/// Where the window manager does not leave it there (it moves or sizes it, or the window
+/// system places no windows), the main window fills the screen instead, the content centred
+/// on the backdrop colour: "covering". Clicks and paints around the content are then the
+/// backdrop's.
 class NHostSdlDisplay : public NHostDisplay {
+    friend class NHostSdlWindow;
 public:
     /// Opens SDL's video; false with SDL's reason.
     static bool Open(std::string& error);
+    /// The virtual key of an SDL key, given as SDL's scancode and keycode numbers: navigation,
+    /// function and keypad keys by their place, letters and digits by the layout's keycode,
+    /// punctuation named one by one. 0 for a key without one.
+    static int32_t VirtualKeyOf(int32_t scancode, int32_t keycode);
+    /// The backdrop is painted around the content of a full-screen main window.
+    bool IsCovering() const { return fCovering; }
     NHostSdlDisplay();
     ~NHostSdlDisplay() override;
 
@@ -65,11 +79,22 @@ private:
     void PaintBackdrop();
     bool TakePending(NHostMessage& message);
     NHostMessage Stamped(NHostMessageType type) const;
-    int32_t ToContent(int32_t screen) const;
+    /// A point of the main window in content pixels.
+    int32_t ToContentX(int32_t windowX) const;
+    int32_t ToContentY(int32_t windowY) const;
+    /// Where the content's top-left lies in the main window, in window pixels.
+    void ContentOffset(int32_t& x, int32_t& y) const;
+    /// Leaves the backdrop window for covering when the window manager did not honour it.
+    void CheckBackdrop();
+    void StartCovering();
+    /// Fills the main window around the content with the backdrop colour.
+    void PaintSurround();
 
     std::unique_ptr<NHostSdlWindow> fMain;
+    std::unique_ptr<NHostSdlClipboard> fClipboard;
     SDL_Window* fBackdrop = nullptr;
     uint32_t fBackdropColor = 0;
+    bool fCovering = false;
     std::deque<NHostMessage> fPending;
     std::vector<std::string> fDropped;
     bool fDropping = false;

@@ -16,6 +16,7 @@ LUMORA_PACKAGES=(
   librsvg2-bin fonts-comfortaa fonts-quicksand fonts-dancingscript fonts-lobster
   tidy
   desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin makeself
+  xclip
 )
 
 lumora_install_packages() {

@@ -39,8 +39,7 @@ int NButton::FrameForInput(int32_t code)
         if (!fFlashing) {
             // As input root the button keeps the pointer from changing its frame meanwhile.
             NInputState::The().PushInputRoot(*this);
-            if (fInitialDelay == 0 && fRepeatInterval == 0)
-                RunTimer(kFlashMilliseconds, 0);
+            RunTimer(TickPeriod(), 0);
             fFlashing = true;
             fFlashDeadline = ClockNow() + kFlashMilliseconds;
         }
@@ -73,14 +72,23 @@ bool NButton::MouseDown(const NInputEvent& event)
             fNotification.FireWithValue(kEventRepeatFirst, Reference());
         fNextRepeat = ClockNow() + fInitialDelay;
     }
+    if (self && took && (fInitialDelay != 0 || fRepeatInterval != 0))
+        RunTimer(TickPeriod(), 0);
     return true;
+}
+
+uint32_t NButton::TickPeriod() const
+{
+    if (fInitialDelay == 0 && fRepeatInterval == 0)
+        return kFlashMilliseconds;
+    return fRepeatInterval / 3 != 0 ? fRepeatInterval / 3 : 1;
 }
 
 void NButton::EndFlash()
 {
     fFlashing = false;
     NInputState::The().RemoveInputRoot(*this);
-    if (fInitialDelay == 0 && fRepeatInterval == 0)
+    if (!HoldsPointer())
         StopTimer();
     Guard self(this);
     ApplyInput(kButtonInputLeave);
@@ -102,14 +110,14 @@ void NButton::Animate()
             fNotification.FireWithValue(kEventRepeatStep, Reference());
         fNextRepeat = now + fRepeatInterval;
     }
+    if (!fFlashing && !HoldsPointer())
+        StopTimer();
 }
 
 void NButton::SetAutoRepeat(uint32_t initialDelay, uint32_t interval)
 {
     fInitialDelay = initialDelay;
     fRepeatInterval = interval;
-    if (initialDelay != 0 || interval != 0)
-        RunTimer(interval / 3 != 0 ? interval / 3 : 1, 0);
-    else
-        StopTimer();
+    if (HoldsPointer() || fFlashing)
+        RunTimer(TickPeriod(), 0);
 }

@@ -47,6 +47,9 @@ protected:
 private:
     static bool IsHighlightFrame(int frame) { return frame == 1 || frame == 3 || frame == 5; }
     void EndFlash();
+    /// The node's timer runs only while the button flashes or is held with auto-repeat, so
+    /// that a button at rest never wakes the program.
+    uint32_t TickPeriod() const;
 
     bool fFlashing = false;
     uint32_t fFlashDeadline = 0;

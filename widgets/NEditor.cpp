@@ -87,9 +87,9 @@ void NEditor::Relayout()
     NPoint size(NClampCoordinate(std::max(TextWidth(), int32_t(1))), NClampCoordinate(std::max<int32_t>(rect.fHeight, 1)));
     const NPalette* palette = NPaletteRegistry::The().GetScreenPalette();
     if (!fCanvas->CurrentImage() || fCanvas->CurrentImage()->Width() != size.fX || fCanvas->CurrentImage()->Height() != size.fY) {
-        // A true-colour surface: on an 8-bit one black text would take index 0, the
-        // transparent key, wherever the palette's first entry is black as well.
-        fCanvas->MakeCanvas(size, 32, palette);
+        // Palette indexes straight onto an 8-bit surface: the colours are the program's
+        // palette entries, and a quarter of the memory of a true-colour one.
+        fCanvas->MakeCanvas(size, 8, palette);
         fCanvas->MoveTo(NPoint(0, 0));
     }
     if (!fCaretSprite->CurrentImage() || fCaretSprite->CurrentImage()->Height() != fLineHeight) {

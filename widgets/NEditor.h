@@ -30,7 +30,9 @@ class NEditor : public NSpGroup, public NPortListener, public NTabField {
 public:
     static constexpr int32_t kNoColumn = -888;
     static constexpr uint32_t kBlinkMilliseconds = 250;
-    static constexpr uint32_t kTimerPeriod = 25;
+    // The node's timer serves only the blink (drawing happens when the tree collects its
+    // changes), so an idle field wakes the program four times a second, not forty.
+    static constexpr uint32_t kTimerPeriod = kBlinkMilliseconds;
     static constexpr int32_t kCapacitySlack = 30;
     static constexpr int16_t kCaretWidth = 1;
     static constexpr uint8_t kPasswordChar = '*';

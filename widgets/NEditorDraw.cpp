@@ -79,6 +79,8 @@ void NEditor::RestartBlink()
 {
     fCaretVisible = true;
     fNextBlink = NAppClock::The().Cached() + kBlinkMilliseconds;
+    // The timer's ticks fall on the blinks.
+    RunTimer(kTimerPeriod, kBlinkMilliseconds);
     PlaceCaret();
 }
 

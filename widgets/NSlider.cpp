@@ -55,7 +55,6 @@ bool NSlider::SetUp(const NRect& rect, const NFileSpec& less, const NFileSpec& m
     bool loaded = MakeParts(rect, less, more, fill);
     loaded = fThumb->LoadSpriteFile(thumb) && loaded;
     Layout(rect);
-    RunTimer(kTimerPeriod, 0);
     return loaded;
 }
 
@@ -64,7 +63,6 @@ bool NSlider::SetUp(const NRect& rect, const NFileSpec& less, const NFileSpec& m
     bool loaded = MakeParts(rect, less, more, fill);
     fThumb->CopyFrom(thumb);
     Layout(rect);
-    RunTimer(kTimerPeriod, 0);
     return loaded;
 }
 
@@ -184,12 +182,19 @@ bool NSlider::MouseDown(const NInputEvent& event)
     else if (fPressZone == Zone::kAfter)
         Step(fPageStep, kEventSliderPageMore);
     fNextPageRepeat = NAppClock::The().Now() + kPageRepeatDelay;
+    // The page repeat's timer runs while the track is held down.
+    if (fPressZone != Zone::kNone)
+        RunTimer(kTimerPeriod, 0);
     return true;
 }
 
 void NSlider::Animate()
 {
-    if (fPressZone == Zone::kNone || !HoldsPointer() || !IsInside())
+    if (fPressZone == Zone::kNone || !HoldsPointer()) {
+        StopTimer();
+        return;
+    }
+    if (!IsInside())
         return;
     uint32_t now = NAppClock::The().Now();
     if (!Reached(now, fNextPageRepeat))

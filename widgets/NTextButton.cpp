@@ -32,10 +32,16 @@ bool NTextButton::Make(const NFileSpec& spec, NPoint where, const std::string& t
     fNormalColor = normalColor;
     fDimmedColor = disabledColor;
     NFont labelFont = font ? *font : NFont::ButtonDefault();
-    // Every label is drawn smoothed and recoloured, the colourless ones in black: drawn
-    // straight into an 8-bit image, black would take index 0, which is transparent there.
-    fLabel->SetSmoothing(true, normalColor != 0 ? smoothing : 1);
-    fLabel->SetFontAndText(labelFont, text, kLabelDrawIndex, 0, 0, true);
+    if (normalColor == 0 && disabledColor == 0) {
+        // Black and never recoloured: plain palette pixels.
+        fLabel->SetSmoothing(false, 1);
+        fLabel->SetFontAndText(labelFont, text, kLabelBlackIndex, 0, 0, true);
+    } else {
+        // Recolouring needs true-colour pixels; a label without a colour of its own is
+        // drawn unsmoothed (factor 1) and shown black until it is dimmed.
+        fLabel->SetSmoothing(true, normalColor != 0 ? smoothing : 1);
+        fLabel->SetFontAndText(labelFont, text, kLabelDrawIndex, 0, 0, true);
+    }
     Recolor(normalColor);
     PlaceLabel(false);
     return loaded;

@@ -17,6 +17,7 @@
 class NTextButton : public NSpGroup {
 public:
     static constexpr uint8_t kLabelDrawIndex = 249;   // drawn in this, then recoloured
+    static constexpr uint8_t kLabelBlackIndex = 10;   // the palette's black for labels without colours
     static constexpr uint32_t kBlack = 0xFF000000;   // the look of labels without a colour
     static constexpr uint32_t kColorMask = 0xFFFFFF;   // recolouring keeps the alpha
     static constexpr NPoint kPressShift { 2, 2 };

@@ -2,6 +2,7 @@
 #include "widgets/NThumb.h"
 
 #include "framework/NInputState.h"
+#include "imaging/NUiDescription.h"
 #include "widgets/NHighlight.h"
 #include "widgets/NSlider.h"
 #include "widgets/NWidgetCodes.h"
@@ -19,6 +20,16 @@ NThumb::~NThumb()
         fHighlighted = false;
         NHighlight::Send(kEventHighlightEnd, *this);
     }
+}
+
+bool NThumb::DescribeUi(NUiDescription& description) const
+{
+    description.kind = "sprite";
+    description.name = FileName().empty() ? "NThumb" : FileName();
+    description.text = std::to_string(fSlider.Value());
+    if (NInputState* input = NInputState::IfAlive())
+        description.focused = input->Focus() == this;
+    return true;
 }
 
 /// The pointer in the slider's own coordinates.
@@ -41,8 +52,10 @@ bool NThumb::MouseDown(const NInputEvent& event)
 
 void NThumb::Animate()
 {
-    if (!fDragging || !HoldsPointer())
+    if (!fDragging || !HoldsPointer()) {
+        StopTimer();   // a drag that lost the pointer without a release
         return;
+    }
     NPoint last = NInputState::The().LastPointer();
     NPoint wanted;
     if (fDragLimit.Contains(last)) {

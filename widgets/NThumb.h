@@ -17,6 +17,9 @@ public:
 
     // Sprite node
     void Animate() override;
+    /// Listed as a sprite that takes input, with the slider's value as its text, so a test
+    /// can find what to drag.
+    bool DescribeUi(NUiDescription& description) const override;
     // Pointer
     bool MouseDown(const NInputEvent& event) override;
     bool MouseUp(const NInputEvent& event) override;

@@ -64,6 +64,8 @@ public:
     }
 
     using NSpriteApp::IdleWaitLimit;
+    /// The backdrop is asked for before the windows are made, as a program's constructor does.
+    void SetBackdropMode(bool on) { fBackdropMode = on; }
 
     std::string fName = "Lumora Test App";
     bool fAllowQuit = true;

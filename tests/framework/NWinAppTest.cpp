@@ -16,6 +16,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <cstring>
 #include <thread>
 
@@ -434,6 +436,125 @@ TEST_F(NWinAppTest, OpenUrlWritesAnInternetShortcut)
         }
     }
     EXPECT_EQ(found, 1);
+}
+
+TEST_F(NWinAppTest, DisplayChangeRecomputesTheGeometryAndShowsTheWindowAgain)
+{
+    TestSpriteApp app;
+    app.SetBackdropMode(true);
+    NHostHeadlessDisplay& display = app.UseHeadless(1024, 768);
+    ASSERT_TRUE(app.Initialize());
+    EXPECT_EQ(display.X(), (1024 - 642) / 2);
+    display.TakeShows();
+    app.ProcessMessages();
+
+    // Smaller screen: centred again, shown, repainted.
+    display.SetScreen(800, 600);
+    display.Push(Message(NHostMessageType::kDisplayChange));
+    app.ProcessMessages();
+    EXPECT_EQ(display.X(), (800 - 642) / 2);
+    EXPECT_EQ(display.Y(), (600 - 482) / 2);
+    EXPECT_EQ(display.TakeShows(), 1);
+    EXPECT_EQ(app.GetScreenSize(), NRect(0, 0, 800, 600));
+    EXPECT_TRUE(display.Style().fPopup);
+
+    // A framed window on a screen where the caption no longer fits becomes a pop-up.
+    TestSpriteApp framed;
+    framed.fName = "Lumora Framed App";
+    NHostHeadlessDisplay& second = framed.UseHeadless(1024, 768);
+    ASSERT_TRUE(framed.Initialize());
+    EXPECT_TRUE(second.Style().fCaption);
+    second.SetScreen(640, 480);
+    second.Push(Message(NHostMessageType::kDisplayChange));
+    framed.ProcessMessages();
+    EXPECT_TRUE(second.Style().fPopup);
+    EXPECT_FALSE(second.Style().fCaption);
+}
+
+TEST_F(NWinAppTest, BackdropClicksArePostedAndPaintsSentToTheApplicationPort)
+{
+    TestSpriteApp app;
+    app.SetBackdropMode(true);
+    app.SetBackdropColor(0x00203048);
+    NHostHeadlessDisplay& display = app.UseHeadless();
+    ASSERT_TRUE(app.Initialize());
+    EXPECT_TRUE(display.HasBackdrop());
+    EXPECT_EQ(display.BackdropColor(), 0x00203048u);
+    app.ProcessMessages();
+    struct Recorder : NPortListener {
+        bool HandleEvent(const NPortEvent& event) override
+        {
+            if (event.fCode == kEventBackdropClicked || event.fCode == kEventBackdropPaint)
+                fCodes.push_back(event.fCode);
+            return false;
+        }
+        std::vector<int32_t> fCodes;
+    } recorder;
+    app.Port().AddListener(recorder);
+    // The paint is sent while the backdrop paints; the click is posted and arrives with
+    // the posted events of a later pass.
+    display.Push(Message(NHostMessageType::kBackdropClick));
+    display.Push(Message(NHostMessageType::kBackdropPaint));
+    while (display.Pending() > 0)
+        app.ProcessMessages();
+    ASSERT_FALSE(recorder.fCodes.empty());
+    EXPECT_EQ(recorder.fCodes.front(), kEventBackdropPaint);
+    app.ProcessMessages();
+    EXPECT_EQ(recorder.fCodes, (std::vector<int32_t>{ kEventBackdropPaint, kEventBackdropClicked }));
+    EXPECT_EQ(NEventQueue::The().Size(), 0u);
+    app.Port().RemoveListener(recorder);
+}
+
+TEST_F(NWinAppTest, BringToFrontRaisesOnlyAWindowInTheBackground)
+{
+    TestSpriteApp app;
+    NHostHeadlessDisplay& display = app.UseHeadless();
+    app.BringToFront();   // no window yet: nothing to raise
+    EXPECT_EQ(display.Raises(), 0);
+    ASSERT_TRUE(app.Initialize());
+    display.SetForeground(true);
+    app.BringToFront();
+    EXPECT_EQ(display.Raises(), 0);
+    display.SetForeground(false);
+    app.BringToFront();
+    EXPECT_EQ(display.Raises(), 1);
+}
+
+TEST_F(NWinAppTest, BringToFrontStartsTheProgramAgainWhenTheWindowCannotBeRaised)
+{
+    // The helper refuses to be raised; its fallback starts the helper's own program file,
+    // whose second run only records that it ran.
+    std::filesystem::path marks = fPrefix.Root() / "marks.txt";
+    fEnv.Set("LUMORA_FRONT_MARKS", marks.string());
+    ASSERT_EQ(std::system(LUMORA_FRONT_HELPER), 0);
+    std::string seen;
+    for (int i = 0; i < 250 && seen != "raise refused\nstarted again\n"; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        seen = NTestPrefix::ReadFile(marks);
+    }
+    EXPECT_EQ(seen, "raise refused\nstarted again\n");
+}
+
+TEST_F(NWinAppTest, LaunchStartsTheProgramAFileSpecNames)
+{
+    std::filesystem::path script = fPrefix.Root() / "launched.sh";
+    std::filesystem::path mark = fPrefix.Root() / "launched.txt";
+    {
+        std::ofstream out(script);
+        out << "#!/bin/sh\necho ran > '" << mark.string() << "'\n";
+    }
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    TestSpriteApp app;
+    NFileSpec spec;
+    ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(script.string()), spec));
+    EXPECT_TRUE(app.Launch(spec));
+    for (int i = 0; i < 250 && !std::filesystem::exists(mark); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(NTestPrefix::ReadFile(mark), "ran\n");
+
+    NFileSpec missing;
+    ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost((fPrefix.Root() / "absent.sh").string()), missing));
+    EXPECT_FALSE(app.Launch(missing));
 }
 
 } // namespace

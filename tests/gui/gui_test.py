@@ -254,6 +254,81 @@ def case_dump_names_clickable_sprite(binary, root):
         demo.close()
 
 
+# Key codes of the framework's key table (framework/NKeyTable.h).
+KEY_CODES = {"Left": 150, "Right": 151, "Up": 152, "Down": 153, "Home": 146, "F1": 161, "F5": 165, "F12": 172,
+             "KP_0": 128, "KP_7": 135, "KP_Add": 139, "comma": 40}
+
+
+def case_keys_map_by_place(binary, root):
+    # Arrows, function keys and the keypad come through the window system's key numbers
+    # to the framework's codes; the keypad's keys count as keypad keys whatever Num Lock
+    # makes of them, the comma as the comma key (not the print key its character's code names).
+    demo = Demo(binary, root, ["--still"])
+    try:
+        demo.shown()
+        for keysym, code in KEY_CODES.items():
+            run(["xdotool", "key", keysym])
+            demo.wait_for(lambda s: text_node(s, "Key: ") is not None and text_node(s, "Key: ")["text"] == "Key: %d" % code,
+                          "%s to arrive as key %d" % (keysym, code))
+    finally:
+        demo.close()
+
+
+BACKDROP = (0x20, 0x30, 0x48)
+
+
+def backdrop_clicks(state):
+    entry = text_node(state, "Backdrop clicks: ")
+    return int(entry["text"].split(": ")[1]) if entry else None
+
+
+def case_backdrop_window_below(binary, root):
+    # Openbox leaves the borderless backdrop where it was put: a window of its own covering
+    # the screen, the main window in its place above it.
+    demo = Demo(binary, root, ["--still", "--backdrop"])
+    try:
+        state = demo.shown()
+        window = state["window"]
+        check(window["w"] == 1280 and window["h"] == 960, "the main window keeps the content's size")
+        check(pixel(5, 5) == BACKDROP, "the backdrop colour does not fill the screen's corner")
+        ids = run(["xdotool", "search", "--onlyvisible", "--name", "^Lumora Demo$"]).split()
+        check(len(ids) == 2, "the backdrop is a window of its own (%d windows)" % len(ids))
+        run(["xdotool", "mousemove", "5", "5", "click", "1"])
+        demo.wait_for(lambda s: backdrop_clicks(s) == 1, "the backdrop click to reach the program")
+        # The main window stays in front: its button is still where the dump says.
+        state = demo.read()
+        x, y = screen_point(state, node(state, "button.xps"), 0.5, 0.7)
+        check(pixel(x, y) == BUTTON_BLUE, "the backdrop covered the main window")
+    finally:
+        demo.close()
+
+
+def case_backdrop_covering(binary, root):
+    # Where the backdrop window is not honoured (forced here), the main window fills the
+    # screen with the content centred on the backdrop colour.
+    demo = Demo(binary, root, ["--still", "--backdrop"], {"LUMORA_BACKDROP": "cover"})
+    try:
+        state = demo.shown()
+        window = state["window"]
+        check((window["x"], window["y"]) == ((1600 - 1280) // 2, (1200 - 960) // 2),
+              "the content is not centred: %s" % window)
+        ids = run(["xdotool", "search", "--onlyvisible", "--name", "^Lumora Demo$"]).split()
+        check(len(ids) == 1, "no backdrop window while covering (%d windows)" % len(ids))
+        for x, y in ((5, 5), (1595, 1195), (window["x"] - 3, 600), (800, window["y"] + window["h"] + 3)):
+            check(pixel(x, y) == BACKDROP, "no backdrop colour at %d,%d" % (x, y))
+        # Input inside the content lands where the dump says; outside it is the backdrop's.
+        button = node(state, "button.xps")
+        x, y = screen_point(state, button, 0.5, 0.7)
+        check(pixel(x, y) == BUTTON_BLUE, "the button is not where the dump says")
+        run(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+        demo.wait_for(lambda s: text_node(s, "Clicks: 1") is not None, "the click on the centred content")
+        run(["xdotool", "mousemove", "40", "40", "click", "1"])
+        demo.wait_for(lambda s: backdrop_clicks(s) == 1, "the click around the content to reach the backdrop")
+        check(text_node(demo.read(), "Clicks: 1") is not None, "the backdrop click reached the content")
+    finally:
+        demo.close()
+
+
 CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
 
 

@@ -108,6 +108,35 @@ TEST_F(NSpTextTest, PlainTextIsAnEightBitImageOfTheMeasuredSize)
     EXPECT_EQ(values.count(kText) + values.count(0), values.size());
 }
 
+TEST_F(NSpTextTest, EightBitTextKeepsItsIndexWhereAnotherEntryHasTheSameColour)
+{
+    // The platform palette is black at 0 (transparent in sprites) and again at 10; text and
+    // background asked for by index must land on that index, not the first of that colour.
+    auto palette = std::make_unique<NPalette>();
+    palette->FromSystem();
+    const NPaletteData& colors = *palette->Data();
+    ASSERT_EQ(colors.Table32()[0], colors.Table32()[10]);
+    NPaletteRegistry::The().SetScreenPalette(std::move(palette));
+
+    NSpText ink;
+    ink.SetFont(fFont);
+    ink.SetText("Black label", 10, 0, 0, false);
+    ASSERT_NE(ink.CurrentImage(), nullptr);
+    ASSERT_EQ(ink.CurrentImage()->Depth(), 8);
+    std::multiset<uint8_t> values = Values(*ink.CurrentImage());
+    EXPECT_GT(values.count(10), 20u);
+    EXPECT_EQ(values.count(10) + values.count(0), values.size());
+
+    NSpText boxed;
+    boxed.SetFont(fFont);
+    boxed.SetText("White on black", 245, 10, 0, false);
+    ASSERT_NE(boxed.CurrentImage(), nullptr);
+    values = Values(*boxed.CurrentImage());
+    EXPECT_EQ(values.count(0), 0u);
+    EXPECT_GT(values.count(10), values.size() / 2);
+    EXPECT_GT(values.count(245), 20u);
+}
+
 TEST_F(NSpTextTest, SmoothingByFourRendersLargeAndReducesWithAlphaEdges)
 {
     NFont bold = fFont;

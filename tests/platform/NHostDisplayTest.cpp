@@ -26,6 +26,26 @@ TEST(NHostDisplayTest, TextInputBecomesWindows1252AndWhatItLacksIsDropped)
     EXPECT_EQ(NHostUtf8ToAnsi("\xC3(b"), "(b");
 }
 
+TEST(NHostDisplayTest, BackdropFallsBackToCoveringWhereTheWindowManagerMovesIt)
+{
+    const NHostRect whole { 0, 0, 1024, 768 };
+    // Before it is shown, only the setting and the window system decide.
+    EXPECT_FALSE(NHostBackdropNeedsCovering(nullptr, "x11", nullptr, 1024, 768));
+    EXPECT_TRUE(NHostBackdropNeedsCovering(nullptr, "wayland", nullptr, 1024, 768));
+    EXPECT_TRUE(NHostBackdropNeedsCovering("cover", "x11", &whole, 1024, 768));
+    EXPECT_FALSE(NHostBackdropNeedsCovering("window", "wayland", nullptr, 1024, 768));
+    EXPECT_FALSE(NHostBackdropNeedsCovering("bogus", "x11", &whole, 1024, 768));
+    // Shown, it must cover the whole screen from its corner.
+    EXPECT_FALSE(NHostBackdropNeedsCovering(nullptr, "x11", &whole, 1024, 768));
+    const NHostRect belowPanel { 0, 24, 1024, 768 };
+    const NHostRect cascaded { 40, 40, 1064, 808 };
+    const NHostRect shrunk { 0, 0, 1024, 744 };
+    EXPECT_TRUE(NHostBackdropNeedsCovering(nullptr, "x11", &belowPanel, 1024, 768));
+    EXPECT_TRUE(NHostBackdropNeedsCovering(nullptr, "x11", &cascaded, 1024, 768));
+    EXPECT_TRUE(NHostBackdropNeedsCovering(nullptr, "x11", &shrunk, 1024, 768));
+    EXPECT_FALSE(NHostBackdropNeedsCovering("window", "x11", &cascaded, 1024, 768));
+}
+
 TEST(NHostDisplayTest, OverridesAndScale)
 {
     NTestEnvironment env;

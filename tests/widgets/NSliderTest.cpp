@@ -72,6 +72,11 @@ TEST_F(NSliderTest, ArrowsStepByLinesAndReportEvenAtTheEnds)
     EXPECT_EQ(description.kind, "slider");
     EXPECT_EQ(description.text, "9");
     EXPECT_EQ(description.event, kOwnerCode);
+    // The thumb is listed too, so a test driving a real pointer finds what to drag.
+    NUiDescription thumb;
+    EXPECT_TRUE(slider.Thumb().DescribeUi(thumb));
+    EXPECT_EQ(thumb.kind, "sprite");
+    EXPECT_EQ(thumb.text, "9");
 
     // Held, the arrow repeats after 150 ms every 50 ms.
     slider.SetSteps(2, 5);
@@ -141,6 +146,44 @@ TEST_F(NSliderTest, TrackPressesStepByPagesAndRepeatWhileTheZoneHolds)
     Press(120, 108);
     EXPECT_EQ(OwnerCodes(), std::vector<int32_t>{kEventSliderPageLess});
     Release(120, 108);
+}
+
+TEST_F(NSliderTest, AtRestNoPartKeepsATimerRunning)
+{
+    // A still window sleeps until the next timer: a slider, its arrows and thumb at rest
+    // must have none due.
+    NSlider slider;
+    MakeSlider(slider);
+    slider.SetRange(0, 100);
+    slider.SetValue(50);
+    auto timers = [&slider] {
+        return int(slider.TimerMode() != kTimerOff) + int(slider.LessArrow().TimerMode() != kTimerOff)
+            + int(slider.MoreArrow().TimerMode() != kTimerOff) + int(slider.Thumb().TimerMode() != kTimerOff);
+    };
+    EXPECT_EQ(timers(), 0);
+    // Held, the arrow repeats on its timer; released, the timer ends.
+    Press(290, 108);
+    EXPECT_EQ(slider.MoreArrow().TimerMode(), kTimerAppClock);
+    IdleFor(300);
+    EXPECT_GT(slider.Value(), 51);
+    Release(290, 108);
+    IdleFor(50);
+    EXPECT_EQ(timers(), 0);
+    // The same for a track press and a thumb drag.
+    Press(260, 108);
+    EXPECT_EQ(slider.TimerMode(), kTimerAppClock);
+    Release(260, 108);
+    IdleFor(60);
+    EXPECT_EQ(timers(), 0);
+    const NRect thumb = slider.Thumb().Rect();
+    Press(thumb.fX + 4, 108);
+    IdleFor(30);
+    Move(thumb.fX + 30, 108);
+    IdleFor(30);
+    Release(thumb.fX + 30, 108);
+    IdleFor(30);
+    EXPECT_EQ(timers(), 0);
+    EXPECT_GT(slider.Value(), 50);
 }
 
 TEST_F(NSliderTest, TheWheelMovesOneLinePerEventInWholeNotches)

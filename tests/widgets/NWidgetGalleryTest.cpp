@@ -137,6 +137,13 @@ TEST_F(NWidgetGalleryTest, EveryWidgetDrawsTogether)
     EXPECT_EQ(fWindow->Pixel(25, 23), colors[kSky]);       // OK in hover
     EXPECT_EQ(fWindow->Pixel(165, 23), colors[kSilver]);   // Cancel at rest
     EXPECT_EQ(fWindow->Pixel(305, 23), colors[kGrey]);     // disabled
+    // Cancel's label has no colour: plain black palette pixels inside the border.
+    int black = 0;
+    for (int y = 22; y < 50; ++y)
+        for (int x = 162; x < 278; ++x)
+            black += fWindow->Pixel(x, y) == colors[kBlack];
+    EXPECT_GT(black, 40);
+    EXPECT_EQ(cancel.Label().CurrentImage()->Depth(), 8);
     EXPECT_EQ(fWindow->Pixel(20 + 40 + 9, 70 + 3 + 9), colors[kBlack]);   // the selected radio's dot
     EXPECT_EQ(fWindow->Pixel(20 + 9, 70 + 3 + 9), colors[kWhite]);
     EXPECT_EQ(fWindow->Pixel(20 + 179, 147), colors[kGreen]);   // 60 % of 300

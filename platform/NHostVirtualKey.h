@@ -1,0 +1,58 @@
+// The platform's virtual-key codes: what a back end's keys become and the framework's key table maps.
+#pragma once
+
+#include <cstdint>
+
+enum : int32_t {
+    kVkBack = 8,
+    kVkTab = 9,
+    kVkClear = 12,
+    kVkReturn = 13,
+    kVkShift = 16,
+    kVkControl = 17,
+    kVkMenu = 18,   // Alt
+    kVkPause = 19,
+    kVkCapital = 20,
+    kVkEscape = 27,
+    kVkSpace = 32,
+    kVkPrior = 33,
+    kVkNext = 34,
+    kVkEnd = 35,
+    kVkHome = 36,
+    kVkLeft = 37,
+    kVkUp = 38,
+    kVkRight = 39,
+    kVkDown = 40,
+    kVkSnapshot = 42,   // Print
+    kVkInsert = 45,
+    kVkDelete = 46,
+    kVk0 = 48,
+    kVk9 = 57,
+    kVkA = 65,
+    kVkZ = 90,
+    kVkNumpad0 = 96,
+    kVkNumpad9 = 105,
+    kVkMultiply = 106,
+    kVkAdd = 107,
+    kVkSeparator = 108,
+    kVkSubtract = 109,
+    kVkDecimal = 110,
+    kVkDivide = 111,
+    kVkF1 = 112,
+    kVkF12 = 123,
+    kVkF24 = 135,
+    kVkNumLock = 144,
+    kVkScroll = 145,
+    kVkOemSemicolon = 186,
+    kVkOemPlus = 187,   // the "=" key
+    kVkOemComma = 188,
+    kVkOemMinus = 189,
+    kVkOemPeriod = 190,
+    kVkOemSlash = 191,
+    kVkOemGrave = 192,
+    kVkOemLeftBracket = 219,
+    kVkOemBackslash = 220,
+    kVkOemRightBracket = 221,
+    kVkOemQuote = 222,
+    kVkCount = 256,
+};
