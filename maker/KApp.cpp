@@ -185,7 +185,6 @@ void KApp::Start()
         NStringTable& table = NStringTable::The();
         NHostDialogs::MessageBox(table.GetString(kDepthCaption), table.GetString(kDepthWarning), kMessageIconInformation);
     }
-    AcceptDroppedFiles(true);
     RequestPage(kMakerPageId, false);
 }
 
@@ -207,6 +206,11 @@ void KApp::FileDropped(int32_t index, std::string_view path, const NInputEvent& 
     fDrops.emplace_back(path);
     Port().Post(NPortEvent(kEventDropItem, index));
     Port().Post(NPortEvent(kEventDropDetails, index));
+}
+
+bool KApp::WantsDroppedFiles() const
+{
+    return true;
 }
 
 void KApp::DropFinished()

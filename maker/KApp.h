@@ -55,6 +55,7 @@ public:
     std::string GetWindowTitle() const override;
     void FileDropped(int32_t index, std::string_view path, const NInputEvent& event) override;
     void DropFinished() override;
+    bool WantsDroppedFiles() const override;
     void Idle() override;
     void Activate(const NInputEvent& event) override;
     NRect GetContentRect() const override;
