@@ -36,7 +36,11 @@ constexpr int16_t kInitialsTop = 238;
 constexpr int16_t kInitialsX = 176;
 constexpr int16_t kInitialSize = 28;
 constexpr int16_t kFieldHeight = 24;
-constexpr int16_t kFieldInset = 6;
+constexpr int16_t kFieldInset = 8;
+constexpr int16_t kTypingTop = 4;
+constexpr int16_t kTypingHeight = 17;
+constexpr uint32_t kBoxFill = 0xFFFFFFFF;
+constexpr uint32_t kBoxBorder = 0xFF9B72CF;
 
 // Tab order: the names, their initials, then the birth details.
 constexpr int32_t kNameTab = 0;
@@ -81,11 +85,11 @@ void KNewbornGroup::BuildSprites()
         AddSprite("newLeftText.xps", kTextLayer).MoveTo(NPoint(x, y));
         NSprite& panel = AddSprite("newRightText.xps", kTextLayer);
         panel.MoveTo(NPoint(int16_t(x + offset), y));
-        label(kFirstLabel + i, kFontLabel, kLabelColour, int16_t(x + 12), int16_t(y + 4));
+        label(kFirstLabel + i, kFontLabel, kLabelColour, int16_t(x + 12), int16_t(y + 2));
         NEditor& editor = fEditors[size_t(i)];
         int16_t width = panel.Rect().fWidth > 2 * kFieldInset ? int16_t(panel.Rect().fWidth - 2 * kFieldInset) : 140;
-        editor.SetUp(NRect(int16_t(x + offset + kFieldInset), int16_t(y + 2), width, int16_t(kFieldHeight - 4)),
-                     editorFont);
+        // The typing line sits on the panel's middle, inside its rounded ends.
+        editor.SetUp(NRect(int16_t(x + offset + kFieldInset), int16_t(y + kTypingTop), width, kTypingHeight), editorFont);
         editor.SetColors(typed, white, typed, selection);
         editor.SetNotificationPort(Port().Id());
         editor.SetUiName(std::string("newborn-") + std::to_string(i));
@@ -94,9 +98,16 @@ void KNewbornGroup::BuildSprites()
     }
     for (int i = 0; i < kInitialCount; ++i) {
         auto y = int16_t(kInitialsTop + kRowHeight * i);
-        label(kLabelInitials + i, kFontLabel, kLabelColour, 30, int16_t(y + 4));
+        label(kLabelInitials + i, kFontLabel, kLabelColour, 30, int16_t(y + 2));
+        auto box = std::make_unique<NSpGroup>();
+        box->SetRect(NRect(kInitialsX, y, kInitialSize, kFieldHeight));
+        box->SetFill(kBoxFill);
+        box->SetBorder(kBoxBorder, 1);
+        AddChild(*box, kTextLayer);
+        fParts.push_back(std::move(box));
         KUpperEditor& initial = fInitials[size_t(i)];
-        initial.SetUp(NRect(kInitialsX, y, kInitialSize, kFieldHeight), editorFont);
+        initial.SetUp(NRect(int16_t(kInitialsX + 2), int16_t(y + kTypingTop), int16_t(kInitialSize - 4), kTypingHeight),
+                      editorFont);
         initial.SetColors(typed, white, typed, selection);
         initial.SetAlignment(kEditorAlignCentre);
         initial.SetNotificationPort(Port().Id());
