@@ -12,6 +12,7 @@
 //   co-brand         every element of "marketa.xpb" / "snapfolio.xpb" copied in, then sealed
 #include "maker/core/KAlbumProduction.h"
 
+#include "maker/core/KMakerFiles.h"
 #include "maker/core/KMakerFolders.h"
 #include "maker/core/KMakerTags.h"
 #include "maker/core/KNewbornData.h"
@@ -174,8 +175,10 @@ void KAlbumProduction::AddPhotos(int32_t album, const KAlbumRequest& request)
 
 bool KAlbumProduction::AddPhoto(int32_t album, const NFileSpec& photo)
 {
-    if (!photo.Exists())
+    // The samples are elements of the Maker's archive, the disc's photos loose files.
+    if (!KMakerFiles::Exists(photo))
         return false;
+    uint32_t date = KMakerFiles::PhotoDate(photo);
     // A file that is no readable JPEG is skipped before it reaches the screen.
     bool readable = Guarded([&] {
         NStream in = photo.Open(kStreamRead);
@@ -188,12 +191,20 @@ bool KAlbumProduction::AddPhoto(int32_t album, const NFileSpec& photo)
         return false;
     fProgress.ShowPicture(photo);
 
+    // A photo that cannot be read to its end is skipped like one that cannot be read at all.
     NFileSpec prepared(NFTmpDirSpec::The(), kPreparedPhoto);
-    NPreparedPhoto result = NPhotoPreparer().Prepare(photo, prepared);
-    if (!result.fOk)
-        return false;
-    int32_t opened = QLA_OpenPhoto(album, prepared.HostPath().c_str(), photo.HostPath().c_str(), "", "",
-                                   static_cast<int32_t>(result.fDate));
+    NPreparedPhoto result;
+    Guarded([&] {
+        NStream in = photo.Open(kStreamRead);
+        prepared.Delete();
+        NStream out = prepared.Open(kStreamWrite);
+        result = NPhotoPreparer().Prepare(in, out);
+        out.Close();
+    });
+    int32_t opened = 0;
+    if (result.fOk)
+        opened = QLA_OpenPhoto(album, prepared.HostPath().c_str(), photo.HostPath().c_str(), "", "",
+                               static_cast<int32_t>(date));
     if (opened == 1)
         QLA_ClosePhoto(album);
     prepared.Delete();
@@ -208,7 +219,9 @@ bool KAlbumProduction::CoBrandAndSeal()
     bool copied = Guarded([&] {
         if (albumBinder.Open(fAlbumFile, fEnvironment.fAppFolder, kBinderUpdate) == -1 && !albumBinder.IsOpen())
             throw NFileException(kFileCannotOpen, fAlbumFile.DisplayName());
-        if (source.Open(coBrand, fEnvironment.fAppFolder, kBinderRead) == -1 && !source.IsOpen())
+        // The co-brand archive is normally an element of the Maker's own archive, so it is
+        // opened over whatever stream reading it gives.
+        if (source.OpenStream(coBrand.Open(kStreamRead), fEnvironment.fAppFolder) == -1 && !source.IsOpen())
             throw NFileException(kFileCannotOpen, coBrand.DisplayName());
         // The co-brand archive serves the copy's reads only while it is registered.
         NBinderRegistry::The().Register(&source);

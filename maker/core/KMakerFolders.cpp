@@ -18,8 +18,8 @@ std::string KMakerFolders::ProgramFiles()
 {
     std::string folder;
     NRegistry::ReadString(kHKeyLocalMachine, kVersionKey, kProgramFilesValue, folder);
-    // A value ending in "\" would give an empty folder name in the middle of the path.
-    while (folder.size() > 3 && folder.back() == '\\')
+    // A value ending in "\" ("D:\") would give an empty folder name in the middle of the path.
+    while (!folder.empty() && folder.back() == '\\')
         folder.pop_back();
     return folder.empty() ? std::string(kDefaultProgramFiles) : folder;
 }

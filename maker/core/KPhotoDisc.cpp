@@ -48,6 +48,11 @@ KPhotoDiscResult KPhotoDisc::Find(const KMakerEnvironment& environment)
     return result;
 }
 
+bool KPhotoDisc::InstallsPartnerViewer(const KMakerEnvironment& environment, const KPhotoDiscResult& disc)
+{
+    return disc.fFound && disc.fPartner && environment.fLanguage == kPartnerLanguage;
+}
+
 int32_t KPhotoDisc::CountPhotos(const NFDirSpec& folder, int32_t preset, bool allowLong)
 {
     if (preset > 0)

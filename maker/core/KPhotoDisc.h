@@ -18,6 +18,7 @@ public:
     static constexpr char kPartnerViewer[] = "PSWView.exe";
     static constexpr char kJpegExtension[] = "JPG";
     static constexpr char kLongJpegExtension[] = "JPEG";
+    static constexpr char kPartnerLanguage[] = "eng";
 
     /// The application folder first, then the root of every removable drive that is
     /// neither a network nor a CD-ROM drive, in drive-walk order.
@@ -26,6 +27,9 @@ public:
     static bool Qualifies(const NFDirSpec& candidate, NFDirSpec& imagesOut);
     /// The folder (the parent of "Images:") holds the partner's viewer.
     static bool IsPartnerDisc(const NFDirSpec& photoFolder);
+    /// Whether the flow goes on to install the partner's viewer: a partner disc found by an
+    /// English Maker (other languages go straight to the themes).
+    static bool InstallsPartnerViewer(const KMakerEnvironment& environment, const KPhotoDiscResult& disc);
     /// The preset when above 0, else the number of ".JPG" files of the folder (with
     /// allowLong also ".jpeg", for folders dropped on the window).
     static int32_t CountPhotos(const NFDirSpec& folder, int32_t preset, bool allowLong = false);
