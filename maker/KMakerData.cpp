@@ -125,7 +125,7 @@ void KMakerData::GoToState(int32_t state)
         Show(Prepare(fChooseTheme));
         break;
     case kStateThemeChosen:
-        ChooseTheme();
+        TakeTheme();
         if (fNewbornTheme) {
             KNewbornGroup& screen = Prepare(fNewbornScreen);
             Show(screen);
@@ -177,7 +177,7 @@ bool KMakerData::FindDisc()
     return result.fFound;
 }
 
-void KMakerData::ChooseTheme()
+void KMakerData::TakeTheme()
 {
     KChooseThemeGroup& screen = Prepare(fChooseTheme);
     fTheme = screen.ThemeFile();

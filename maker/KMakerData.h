@@ -53,7 +53,7 @@ private:
     /// Looks for the photo disc (a folder dropped on the window counts as one); true when found.
     bool FindDisc();
     void UseDrops(const std::vector<std::string>& paths);
-    void ChooseTheme();
+    void TakeTheme();
     void Produce(int32_t nextState);
     void InstallPlayer();
     void InstallPartner();

@@ -55,6 +55,39 @@ inline void CollectUi(const NEventTarget& target, std::vector<UiNode>& out)
         CollectUi(*child, out);
 }
 
+/// Waits (without running the program) until the condition holds or the time is up.
+inline bool WaitFor(const std::function<bool()>& done, int milliseconds)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+}
+
+/// Puts a stand-in for the desktop's opener first on PATH for the object's life: it appends
+/// every target it is given to a log instead of starting a file manager or a browser.
+class FakeOpener {
+public:
+    explicit FakeOpener(const NTestPrefix& prefix)
+    {
+        fs::path bin = prefix.MakeFolder("fake-bin");
+        fLog = prefix.Root() / "opened.log";
+        NTestPrefix::WriteFile(bin / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + fLog.string() + "'\n");
+        fs::permissions(bin / "xdg-open", fs::perms::owner_all, fs::perm_options::add);
+        const char* path = std::getenv("PATH");
+        fOldPath = path ? path : "";
+        setenv("PATH", (bin.string() + ":" + fOldPath).c_str(), 1);
+    }
+    ~FakeOpener() { setenv("PATH", fOldPath.c_str(), 1); }
+
+    /// The targets opened so far, one a line.
+    std::string Opened() const { return fs::exists(fLog) ? NTestPrefix::ReadFile(fLog) : std::string(); }
+
+private:
+    fs::path fLog;
+    std::string fOldPath;
+};
+
 class MakerRun {
 public:
     /// A disc folder at <root>/disc holding Data/Qip.xpb and Data/web of the build.
