@@ -69,11 +69,15 @@ void KSpGroup::LoadBackground(const std::string& name)
 {
     KApp& app = KApp::The();
     NFDirSpec pictures = app.AssetsFolder().SubDir("BGjpg:");
-    NFileSpec picture(pictures.SubDir(app.Language() + ":"), name, false);
-    if (!AssetExists(picture))
-        picture = NFileSpec(pictures.SubDir(std::string(KApp::kEnglish) + ":"), name, false);
+    std::string language = app.Language() + ":";
+    NFileSpec picture(pictures.SubDir(language), name, false);
+    if (!AssetExists(picture)) {
+        language = std::string(KApp::kEnglish) + ":";
+        picture = NFileSpec(pictures.SubDir(language), name, false);
+    }
     fBackground.LoadJpeg(picture, 1);
     fBackground.MarkChanged();
+    fBackgroundPicture = "BGjpg:" + language + name;
 }
 
 void KSpGroup::Build()
@@ -97,8 +101,10 @@ void KSpGroup::Build()
         if (!AssetExists(NFileSpec(sprites, logo, false)))
             logo = "mktLogoEng.xps";
     }
-    if (!logo.empty() && fLogo.LoadSpriteFile(NFileSpec(sprites, logo, false)))
+    if (!logo.empty() && fLogo.LoadSpriteFile(NFileSpec(sprites, logo, false))) {
         AddChild(fLogo, kLogoLayer);
+        fLogoFile = logo;
+    }
     BuildSprites();
     MarkChanged();
 }

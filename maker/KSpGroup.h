@@ -55,6 +55,9 @@ public:
     bool IsBuilt() const { return fBuilt; }
     bool BackgroundDecoding() const { return fBackground.IsDecoding(); }
     const NPortHandle& Port() const { return fPort; }
+    /// The background picture and the logo sprite the build chose ("" before it, or no logo).
+    const std::string& BackgroundPicture() const { return fBackgroundPicture; }
+    const std::string& LogoFile() const { return fLogoFile; }
     /// The name the UI dump and screenshots use.
     virtual const char* ScreenName() const = 0;
 
@@ -86,5 +89,7 @@ private:
     NPortHandle fPort;
     NJpegSprite fBackground;
     NSprite fLogo;
+    std::string fBackgroundPicture;
+    std::string fLogoFile;
     bool fBuilt = false;
 };

@@ -104,3 +104,120 @@ TEST_F(KMakerScreensTest, EveryScreenComposesFromTheDiscArchive)
 }
 
 } // namespace
+
+namespace {
+
+/// The words of every text the screens show now.
+std::vector<std::string> ShownTexts(MakerRun& run)
+{
+    std::vector<std::string> texts;
+    for (const UiNode& node : run.Nodes())
+        if (node.fDescription.kind == "text")
+            texts.push_back(node.fDescription.text);
+    return texts;
+}
+
+bool Shows(MakerRun& run, const std::string& words)
+{
+    std::vector<std::string> texts = ShownTexts(run);
+    return std::find(texts.begin(), texts.end(), words) != texts.end();
+}
+
+/// The disc's archive rebuilt from its own elements without the named ones.
+void RebuildArchiveWithout(const NTestPrefix& prefix, const fs::path& archive, const std::vector<std::string>& drop)
+{
+    fs::path loose = prefix.Root() / "archive-elements";
+    ASSERT_TRUE(NTestRun(std::string(LUMORA_XPB) + " extract " + NTestQuote(archive.string()) + " "
+                         + NTestQuote(loose.string())));
+    for (const std::string& path : drop)
+        ASSERT_TRUE(fs::remove(loose / path)) << path;
+    fs::remove(archive);
+    ASSERT_TRUE(NTestRun(std::string(LUMORA_XPB) + " create " + NTestQuote(archive.string())
+                         + " --app 2 --tag PSW2 --seal " + NTestQuote(loose.string())));
+}
+
+TEST_F(KMakerScreensTest, OnAScreenOfExactly640By480TheWindowCoversIt)
+{
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start(640, 480));
+    EXPECT_TRUE(run.App().FullScreen());
+    int32_t x = -1, y = -1;
+    run.Display().MainPosition(x, y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+}
+
+TEST_F(KMakerScreensTest, StartUpRefusesAMissingOrForeignArchive)
+{
+    MakerRun missing(fPrefix, "no-archive");
+    fs::remove(missing.fDisc / "Data" / "Qip.xpb");
+    EXPECT_FALSE(missing.Start());
+    EXPECT_NE(missing.App().ErrorText().find("Qip.xpb"), std::string::npos) << missing.App().ErrorText();
+    missing.Stop();
+
+    // A sound archive of another program: the tag tells.
+    MakerRun foreign(fPrefix, "foreign");
+    MakeTheme(foreign.fDisc / "Data" / "Qip.xpb.other", 2, {{"eng.xst", "x"}});
+    fs::rename(foreign.fDisc / "Data" / "Qip.xpb.other", foreign.fDisc / "Data" / "Qip.xpb");
+    EXPECT_FALSE(foreign.Start());
+    EXPECT_NE(foreign.App().ErrorText().find("does not belong"), std::string::npos) << foreign.App().ErrorText();
+}
+
+TEST_F(KMakerScreensTest, GermanComesFromItsFolderOnlyWhenTheCanaryIsThere)
+{
+    {
+        MakerRun run(fPrefix, "deu-disc");
+        NTestPrefix::WriteFile(run.fDisc / "Data" / "Lang.txt", "deu,1\r\n");
+        ASSERT_TRUE(run.Start());
+        EXPECT_EQ(run.App().Language(), "deu");
+        EXPECT_TRUE(run.App().Environment().fLanguageFromFile);
+        EXPECT_EQ(run.App().LanguageFolder(), run.App().AssetsFolder().SubDir("deu:"));
+        EXPECT_EQ(KSpGroup::SpriteName("themeCollage.xps", true), "deuthemeCollage.xps");
+        EXPECT_EQ(run.Data()->CurrentScreen()->BackgroundPicture(), "BGjpg:deu:welcomeBG.jpg");
+        EXPECT_EQ(run.Data()->CurrentScreen()->LogoFile(), "mktLogodeu.xps");
+        run.Shot("welcome-deu");
+        ASSERT_TRUE(run.Click("welcomeL"));
+        ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 5 || run.State() == 14; }, 20000));
+        ASSERT_TRUE(run.Click("diskCancel"));
+        EXPECT_EQ(run.ScreenName(), "choose-theme");
+        EXPECT_EQ(run.Data()->PhotoFolder(), run.App().AssetsFolder().SubDir("deu:").SubDir("Samples:"));
+        run.Shot("choose-theme-deu");
+    }
+    MakerRun run(fPrefix, "deu-no-canary");
+    NTestPrefix::WriteFile(run.fDisc / "Data" / "Lang.txt", "deu,1\r\n");
+    RebuildArchiveWithout(fPrefix, run.fDisc / "Data" / "Qip.xpb", {"deu/canary.txt"});
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.App().Language(), "deu");
+    // Texts of the language folder come from English; the string table stays German.
+    EXPECT_EQ(run.App().LanguageFolder(), run.App().AssetsFolder().SubDir("eng:"));
+    std::string german = NStringTable::The().GetString(119);
+    EXPECT_NE(german, "Quit");
+    EXPECT_EQ(run.Find("welcomeR")->fDescription.text, german);
+}
+
+TEST_F(KMakerScreensTest, TheBrandFileGivesThePartnerWelcomeLogoAndQuitText)
+{
+    MakerRun run(fPrefix);
+    NTestPrefix::WriteFile(run.fDisc / "sf.txt", "");
+    ASSERT_TRUE(run.Start());
+    EXPECT_TRUE(run.App().Brand());
+    EXPECT_EQ(run.Data()->CurrentScreen()->BackgroundPicture(), "BGjpg:eng:wc_sf.jpg");
+    EXPECT_EQ(run.Data()->CurrentScreen()->LogoFile(), "sfLogo.xps");
+    run.Shot("welcome-partner");
+    run.Data()->GoToState(13);
+    run.Pump(30);
+    EXPECT_TRUE(Shows(run, NStringTable::The().GetString(133)));
+    EXPECT_FALSE(Shows(run, NStringTable::The().GetString(135)));
+    run.Shot("quit-partner");
+    // The store's own run shows the other text and its own logo.
+    run.Stop();
+    fs::remove(run.fDisc / "sf.txt");
+    ASSERT_TRUE(run.Start());
+    // "mktLogo" + "eng": the archive's names match without regard to case.
+    EXPECT_EQ(run.Data()->CurrentScreen()->LogoFile(), "mktLogoeng.xps");
+    run.Data()->GoToState(13);
+    run.Pump(30);
+    EXPECT_TRUE(Shows(run, NStringTable::The().GetString(135)));
+}
+
+} // namespace
