@@ -11,6 +11,14 @@ bool KUpperEditor::AcceptChar(uint8_t& character)
     return NEditor::AcceptChar(character);
 }
 
+bool KUpperEditor::MouseUp(const NInputEvent& event)
+{
+    bool handled = NEditor::MouseUp(event);
+    if (handled)
+        SelectAll();
+    return handled;
+}
+
 bool KUpperEditor::Char(const NInputEvent& event)
 {
     bool handled = NEditor::Char(event);
@@ -22,6 +30,14 @@ bool KUpperEditor::Char(const NInputEvent& event)
 bool KUpperEditor::KeyDown(const NInputEvent& event)
 {
     bool handled = NEditor::KeyDown(event);
+    if (handled)
+        SelectAll();
+    return handled;
+}
+
+bool KUpperEditor::EditCommand(const NInputEvent& event)
+{
+    bool handled = NEditor::EditCommand(event);
     if (handled)
         SelectAll();
     return handled;

@@ -10,7 +10,9 @@ public:
 
     // Editor operations
     bool AcceptChar(uint8_t& character) override;
-    // Keys and characters: after a handled one, the text is selected so the next replaces it
+    // Input: after a handled one, the whole text is selected so the next key replaces it
+    bool MouseUp(const NInputEvent& event) override;
     bool Char(const NInputEvent& event) override;
     bool KeyDown(const NInputEvent& event) override;
+    bool EditCommand(const NInputEvent& event) override;
 };

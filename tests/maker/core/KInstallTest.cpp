@@ -1,5 +1,6 @@
 // The player installation (with a stand-in setup that records how it was started) and the
 // partner viewer installation.
+#include "maker/core/KOfferPage.h"
 #include "maker/core/KPartnerInstall.h"
 #include "maker/core/KPlayerInstall.h"
 
@@ -132,6 +133,19 @@ TEST_F(KPlayerInstallTest, MissingSetupFailsButTheOtherStagesStillRun)
     EXPECT_FALSE(fs::exists(fDisc.AlbumFolder() / "QipSetup.exe"));
 }
 
+TEST_F(KPlayerInstallTest, OfferPageIsNotMadeWhenOneOfItsFilesIsMissing)
+{
+    NFileSpec page;
+    ASSERT_TRUE(KOfferPage::Make(fDisc.fEnvironment, page));
+    EXPECT_EQ(page.HostPath(), Host(fDisc.AlbumFolder() / "Offer.htm"));
+    fs::remove(fDisc.fAssets / "imghttp" / "b.gif");
+    EXPECT_FALSE(KOfferPage::Make(fDisc.fEnvironment, page));
+    // The partner brand has no page of its own here.
+    fs::copy_file(fDisc.fAssets / "imghttp" / "bb.gif", fDisc.fAssets / "imghttp" / "b.gif");
+    fDisc.fEnvironment.fBrand = true;
+    EXPECT_FALSE(KOfferPage::Make(fDisc.fEnvironment, page));
+}
+
 class KPartnerInstallTest : public KPlayerInstallTest {
 protected:
     fs::path Partner() const { return fPrefix.DriveC() / "Program Files" / "PSWPorts" / "PSWPorts"; }
@@ -177,6 +191,20 @@ TEST_F(KPartnerInstallTest, PlainDiscCopiesOnlyThePhotosAndAMissingViewerFails)
     KPartnerInstall broken(fDisc.fEnvironment, failing);
     EXPECT_FALSE(broken.Install(DirOf(fPrefix.Root() / "stick" / "Images"), true));
     EXPECT_NE(failing.fEvents.back(), "finish");
+}
+
+TEST_F(KPartnerInstallTest, AShortcutThatCannotBeSavedFailsTheInstallation)
+{
+    NTestPrefix::WriteFile(fPrefix.Root() / "stick" / "PSWView.exe", "#!/bin/sh\n");
+    NTestPrefix::WriteFile(fPrefix.Root() / "stick" / "Images" / "a.jpg", "photo");
+    ASSERT_TRUE(NRegistry::WriteString(kHKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                       "Desktop", "C:\\No Such Folder"));
+    KPartnerInstall install(fDisc.fEnvironment, fSink);
+    EXPECT_FALSE(install.Install(DirOf(fPrefix.Root() / "stick" / "Images"), true));
+    EXPECT_NE(fSink.fEvents.back(), "finish");
+    // The rest was still done.
+    EXPECT_TRUE(fs::exists(UserFolder() / "Start Menu" / "Programs" / "PSW Posewerks" / "Posewell.lnk"));
+    EXPECT_EQ(NTestPrefix::ReadFile(Partner() / "Images" / "a.jpg"), "photo");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // offer page read from it is there and is read through the archive.
 #include "maker/core/KAlbumProduction.h"
 #include "maker/core/KOfferPage.h"
+#include "maker/core/KPlayerInstall.h"
 
 #include "tests/maker/core/KMakerTestSupport.h"
 
@@ -85,6 +86,19 @@ TEST_F(KMakerArchiveTest, OfferPageAndItsPicturesComeFromTheArchive)
     ASSERT_TRUE(KOfferPage::Make(fEnvironment, page));
     EXPECT_EQ(NTestPrefix::ReadFile(AlbumFolder() / NStringTable::The().GetString(182)),
               NTestPrefix::ReadFile(fs::path(LUMORA_ASSETS_SOURCE) / "content" / "eng" / "sfOffer.htm"));
+}
+
+TEST_F(KMakerArchiveTest, HelpTextComesFromTheLanguageFolderInTheArchive)
+{
+    fEnvironment.fLanguage = "deu";
+    fEnvironment.fLanguageFolder = fEnvironment.fAssetsFolder.SubDir("deu:");
+    NStringTable::The().Clear();
+    ASSERT_TRUE(NStringTable::The().Load(NFileSpec(fEnvironment.fAssetsFolder, "deu.xst"), false));
+    KPlayerInstall install(fEnvironment, fSink);
+    static_cast<void>(install.Install());   // the archive here carries no setup program
+    std::string name = NStringTable::The().GetString(180);
+    EXPECT_EQ(NTestPrefix::ReadFile(AlbumFolder() / name),
+              NTestPrefix::ReadFile(fs::path(LUMORA_ASSETS_SOURCE) / "content" / "deu" / "readme.txt"));
 }
 
 } // namespace

@@ -63,6 +63,15 @@ TEST_F(KUpperEditorTest, TypedLetterIsStoredUpperCaseAndLeftSelectedSoTheNextRep
     EXPECT_EQ(fEditor.SelectionStart(), 1);
     EXPECT_TRUE(Char(8));
     EXPECT_EQ(fEditor.Text(), "");
+
+    // A click places the caret, and letting go selects the letter again.
+    EXPECT_TRUE(Char('z'));
+    EXPECT_TRUE(Press(139, 110));
+    EXPECT_EQ(fEditor.SelectionStart(), 1);
+    EXPECT_EQ(fEditor.SelectionEnd(), 1);
+    EXPECT_TRUE(Release(139, 110));
+    EXPECT_TRUE(AllSelected());
+    EXPECT_EQ(fEditor.Text(), "Z");
 }
 
 TEST_F(KUpperEditorTest, UpperCaseFollowsTheWindowsCodePage)
