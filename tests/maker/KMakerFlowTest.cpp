@@ -4,6 +4,7 @@
 // theme, the album, the play screen and the viewer; then the album element by element.
 #include "tests/maker/KMakerAppSupport.h"
 
+#include "framework/NInputState.h"
 #include "framework/NRegistry.h"
 #include "maker/KNewbornGroup.h"
 #include "maker/core/KNewbornData.h"
@@ -201,6 +202,167 @@ TEST_F(KMakerFlowTest, FromWelcomeThroughInstallationAndDiscToTheAlbumAndTheView
     for (const std::string& element : NestedElements(fPrefix, run.fDisc / "Data" / "Qip.xpb", "eng:marketa.xpb"))
         EXPECT_TRUE(reader.Has(element)) << element;
     EXPECT_TRUE(Sealed(album));
+}
+
+} // namespace
+
+namespace {
+
+/// Welcome, the player installation, and the insert-disk screen (or the themes when a disc is found).
+void PastInstallation(MakerRun& run)
+{
+    ASSERT_TRUE(run.Click("welcomeL"));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() != 4 && run.State() != 3 && run.State() != 2; }, 20000));
+}
+
+TEST_F(KMakerFlowTest, TheLastThemeStaysChosenWhenTheThemesComeBackAndSamplesMakeSevenPhotos)
+{
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    PastInstallation(run);
+    ASSERT_EQ(run.ScreenName(), "insert-disk");
+    ASSERT_TRUE(run.Click("diskCancel"));
+    EXPECT_TRUE(run.Data()->SampleMode());
+    ASSERT_TRUE(run.Click("themeCollage"));
+    EXPECT_EQ(run.Data()->ChooseTheme()->Index(), 7);
+    ASSERT_TRUE(run.Click("choosePlay", 0));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 12; }, 30000)) << run.State();
+    EXPECT_EQ(run.Data()->PhotosAdded(), 7);
+    EXPECT_TRUE(fs::exists(AlbumFolder() / "Collage.Qip"));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 9; }, 5000));
+    const UiNode* collage = run.Find("themeCollage");
+    ASSERT_NE(collage, nullptr);
+    EXPECT_TRUE(collage->fDescription.selected);
+    EXPECT_FALSE(run.Find("themeHolidays")->fDescription.selected);
+}
+
+TEST_F(KMakerFlowTest, NewbornGirlWithTypedNamesAndAutomaticInitials)
+{
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    PastInstallation(run);
+    ASSERT_TRUE(run.Click("diskCancel"));
+    ASSERT_TRUE(run.Click("themeNewborn"));
+    ASSERT_TRUE(run.Click("choosePlay"));
+    ASSERT_EQ(run.ScreenName(), "newborn");
+    KNewbornGroup& screen = *run.Data()->NewbornScreen();
+    ASSERT_TRUE(run.Click("newborn-0"));
+    run.Type("anna");
+    EXPECT_EQ(screen.Initial(0).Text(), "A");
+    ASSERT_TRUE(run.Click("newborn-2"));
+    run.Type("berg");
+    EXPECT_EQ(screen.Initial(2).Text(), "B");
+    // A lower-case initial is stored upper-cased, selected, and the focus moves on.
+    ASSERT_TRUE(run.Click("initial-1"));
+    run.Type("m");
+    EXPECT_EQ(screen.Initial(1).Text(), "M");
+    EXPECT_EQ(NInputState::The().Focus(), &screen.Initial(2));
+    // Back in the field the letter is selected: the next key replaces it.
+    ASSERT_TRUE(run.Click("initial-1"));
+    run.Type("k");
+    EXPECT_EQ(screen.Initial(1).Text(), "K");
+    // The middle initial cleared again: "@Ini" then is "A B".
+    ASSERT_TRUE(run.Click("initial-1"));
+    NHostMessage backspace;
+    backspace.fType = NHostMessageType::kChar;
+    backspace.fChar = 8;
+    run.Display().Push(backspace);
+    run.Pump(40);
+    EXPECT_EQ(screen.Initial(1).Text(), "");
+    ASSERT_TRUE(run.Click("newborn-3"));
+    run.Type("1 June");
+    ASSERT_TRUE(run.Click("newGirl"));
+    // Back and forth keeps what was typed.
+    ASSERT_TRUE(run.Click("newBack"));
+    EXPECT_EQ(run.ScreenName(), "choose-theme");
+    EXPECT_FALSE(run.Data()->Newborn().fBoy);
+    EXPECT_EQ(run.Data()->Newborn().fFirst, "anna");
+    ASSERT_TRUE(run.Click("choosePlay"));
+    ASSERT_EQ(run.ScreenName(), "newborn");
+    EXPECT_EQ(screen.Editor(KNewbornGroup::kFirst).Text(), "anna");
+    EXPECT_TRUE(run.Find("newGirl")->fDescription.selected);
+    ASSERT_TRUE(run.Click("newContinue", 0));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 12; }, 30000)) << run.State();
+    run.Stop();
+
+    AlbumReader album(AlbumFolder() / "Newborn.Qip");
+    std::vector<Chunk> chunks = MakerChunks(album.Read("photo:Album.nfo"));
+    EXPECT_EQ(Tags(chunks), "COBR GALL BLDN BLDV SHWI INTt INTd SHWC CRDt CRDs CRDb FLDR @1st @Mid @Lst @Dat @Wgt @Len @Ini");
+    ASSERT_EQ(chunks.size(), 19u);
+    EXPECT_EQ(ChunkText(chunks[11].fBody), "@girl");
+    EXPECT_EQ(ChunkText(chunks[12].fBody), "anna");
+    EXPECT_EQ(ChunkText(chunks[13].fBody), "");
+    EXPECT_EQ(ChunkText(chunks[14].fBody), "berg");
+    EXPECT_EQ(ChunkText(chunks[15].fBody), "1 June");
+    EXPECT_EQ(ChunkText(chunks[18].fBody), "A B");
+    bool girl = false, boy = false;
+    for (const std::string& element : album.Elements()) {
+        girl = girl || element.find("@girl:") != std::string::npos;
+        boy = boy || element.find("@boy:") != std::string::npos;
+    }
+    EXPECT_TRUE(girl);
+    EXPECT_FALSE(boy);
+}
+
+TEST_F(KMakerFlowTest, AFolderDroppedOnTheWindowIsTheDiscAndCountsJpegNames)
+{
+    fs::path dropped = fPrefix.MakeFolder("holiday photos");
+    NTestPrefix::WriteFile(dropped / "beach.jpeg", JpegBytes(800, 600));
+    NTestPrefix::WriteFile(dropped / "hill.JPG", JpegBytes(640, 480));
+    NTestPrefix::WriteFile(dropped / "list.txt", "no photo");
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    PastInstallation(run);
+    ASSERT_EQ(run.ScreenName(), "insert-disk");
+    run.Drop({dropped});
+    EXPECT_EQ(run.ScreenName(), "choose-theme");
+    EXPECT_FALSE(run.Data()->SampleMode());
+    ASSERT_TRUE(run.Click("choosePlay", 0));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 12; }, 30000)) << run.State();
+    EXPECT_EQ(run.Data()->PhotosAdded(), 2);
+
+    // Loose photos from two places become one folder of their own.
+    fs::path other = fPrefix.MakeFolder("other");
+    NTestPrefix::WriteFile(other / "cat.jpg", JpegBytes(320, 240));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 9; }, 5000));
+    run.Drop({dropped / "beach.jpeg", other / "cat.jpg", other / "missing.jpg"});
+    ASSERT_TRUE(run.Click("choosePlay", 0));
+    ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 12; }, 30000)) << run.State();
+    EXPECT_EQ(run.Data()->PhotosAdded(), 2);
+    run.Stop();
+    AlbumReader album(AlbumFolder() / "Holidays.Qip");
+    EXPECT_TRUE(album.Has("photo:0001.jpg"));
+    EXPECT_FALSE(album.Has("photo:0002.jpg"));
+}
+
+TEST_F(KMakerFlowTest, APartnerDiscInstallsTheViewerInEnglishOnlyAndKeepsAChosenSaveFolder)
+{
+    ASSERT_TRUE(NRegistry::WriteString(kHKeyClassesRoot, "Lumora.Album\\LastSaveDir", "", "D:\\Mine"));
+    fs::create_directories(fUsb / "Images");
+    NTestPrefix::WriteFile(fUsb / "Images" / "a.jpg", JpegBytes(640, 480));
+    NTestPrefix::WriteFile(fUsb / "Images" / "b.jpg", JpegBytes(640, 480));
+    NTestPrefix::WriteFile(fUsb / "PSWView.exe", std::string(50000, 'v'));
+    {
+        MakerRun run(fPrefix, "deu-disc");
+        NTestPrefix::WriteFile(run.fDisc / "Data" / "Lang.txt", "deu,1\r\n");
+        ASSERT_TRUE(run.Start());
+        PastInstallation(run);
+        EXPECT_EQ(run.State(), 9);
+        EXPECT_TRUE(run.Data()->PartnerDisc());
+        EXPECT_FALSE(fs::exists(fPrefix.DriveC() / "Program Files" / "PSWPorts" / "PSWPorts" / "PSWView.exe"));
+    }
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    PastInstallation(run);
+    EXPECT_EQ(run.State(), 9);
+    fs::path viewer = fPrefix.DriveC() / "Program Files" / "PSWPorts" / "PSWPorts" / "PSWView.exe";
+    EXPECT_TRUE(fs::exists(viewer));
+    EXPECT_EQ(fs::file_size(viewer), 50000u);
+    EXPECT_TRUE(fs::exists(viewer.parent_path() / "Images" / "a.jpg"));
+    EXPECT_TRUE(fs::exists(viewer.parent_path() / "Images" / "b.jpg"));
+    std::string saveDir;
+    EXPECT_TRUE(NRegistry::ReadString(kHKeyClassesRoot, "Lumora.Album\\LastSaveDir", "", saveDir));
+    EXPECT_EQ(saveDir, "D:\\Mine");
 }
 
 } // namespace
