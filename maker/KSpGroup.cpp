@@ -51,6 +51,13 @@ uint8_t KSpGroup::ColourIndex(uint32_t colour)
     return palette->Data()->NearestIndex(int(colour >> 16 & 0xFF), int(colour >> 8 & 0xFF), int(colour & 0xFF));
 }
 
+bool KSpGroup::DescribeUi(NUiDescription& description) const
+{
+    description.kind = "screen";
+    description.name = ScreenName();
+    return true;
+}
+
 bool KSpGroup::HandleEvent(const NPortEvent& event)
 {
     if (event.fCode == kBuildEvent) {

@@ -46,6 +46,8 @@ public:
     KSpGroup();
     ~KSpGroup() override;
 
+    /// The UI dump lists a screen as kind "screen" under its name.
+    bool DescribeUi(NUiDescription& description) const override;
     /// Event 1230 on the screen's own port builds it; other events go to the window.
     bool HandleEvent(const NPortEvent& event) override;
     /// Posts the build to the screen's port, due in 10 ms.
