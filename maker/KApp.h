@@ -90,5 +90,7 @@ private:
     std::vector<std::string> fDrops;
     std::vector<std::string> fDropped;
     std::deque<NHostMessage> fKept;
+    bool fTrace = false;          // "--trace": the welcome screen's first present is printed
+    bool fWelcomePresented = false;
     std::unique_ptr<KMakerPage> fPage;
 };

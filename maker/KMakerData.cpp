@@ -22,20 +22,28 @@
 namespace {
 
 enum : int32_t {
-    kStateWelcome = 2,
-    kStateContinue = 3,
-    kStateInstallPlayer = 4,
-    kStateFindDisc = 5,
-    kStatePartnerCheck = 7,
-    kStateInstallPartner = 8,
-    kStateChooseTheme = 9,
-    kStateThemeChosen = 10,
-    kStateProduce = 11,
-    kStatePlay = 12,
-    kStateQuitChosen = 13,
-    kStatePlayerFailed = 14,
-    kStatePartnerFailed = 15,
+    kStateWelcome = 2,          // the welcome screen; the insert-disk screen prepared
+    kStateContinue = 3,         // welcome continued
+    kStateInstallPlayer = 4,    // progress (player) while the setup is copied and started
+    kStateFindDisc = 5,         // the photo disc is looked for; without one, the insert-disk screen
+    kStatePartnerCheck = 7,     // a partner disc installs its viewer
+    kStateInstallPartner = 8,   // progress (partner) while the viewer and photos are copied
+    kStateChooseTheme = 9,      // the choose-theme screen
+    kStateThemeChosen = 10,     // the theme taken; the newborn screen for the newborn theme
+    kStateProduce = 11,         // progress (album) while the album is made
+    kStatePlay = 12,            // the play screen; the viewer two seconds later
+    kStateQuitChosen = 13,      // the quit screen, chosen by the user
+    kStatePlayerFailed = 14,    // the quit screen after a failed player installation
+    kStatePartnerFailed = 15,   // the quit screen after a failed partner installation
 };
+/*
+    2 --1210--> 3 --> 4 --1703 ok--> 5 --disc, eng, partner--> 7 --> 8 --1704 ok--> 9
+                        \--fail--> 14   \--disc otherwise-------------> 9   \--fail--> 15
+                                         \--no disc: insert-disk --1215 found / 1216 samples / drop--> 9
+    9 --1400--> 10 --newborn: 1340--> 11 --1700, photos--> 12 --1701, 1702--> 9
+                  \--other theme---> 11 --1700, none----> 5
+    9 --1401--> 13;  1211, 1242, 1241, 1290, 1291 end the program
+*/
 
 constexpr char kDropFolderFormat[] = "Lumora drop %d:";
 

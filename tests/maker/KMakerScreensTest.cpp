@@ -70,7 +70,7 @@ TEST_F(KMakerScreensTest, EveryScreenComposesFromTheDiscArchive)
     EXPECT_EQ(run.ScreenName(), "newborn");
     run.Shot("newborn-empty");
     ASSERT_TRUE(run.Click("newborn-0"));
-    run.Type("anna");
+    run.Type("Anna");
     ASSERT_TRUE(run.Click("newborn-1"));
     run.Type("Sophie");
     ASSERT_TRUE(run.Click("newborn-2"));
@@ -86,8 +86,7 @@ TEST_F(KMakerScreensTest, EveryScreenComposesFromTheDiscArchive)
     ASSERT_TRUE(run.Click("newBack"));
     EXPECT_EQ(run.ScreenName(), "choose-theme");
 
-    fs::path sample = fPrefix.Root() / "sample.jpg";
-    NTestPrefix::WriteFile(sample, makertest::JpegBytes(800, 600));
+    fs::path sample = LUMORA_SAMPLE_PHOTO;
     ProgressShot(run, 4, "progress-player", 6, 3);
     ProgressShot(run, 8, "progress-partner", 15, 10);
     ProgressShot(run, 11, "progress-album", 14, 8, sample);
@@ -218,6 +217,51 @@ TEST_F(KMakerScreensTest, TheBrandFileGivesThePartnerWelcomeLogoAndQuitText)
     run.Data()->GoToState(13);
     run.Pump(30);
     EXPECT_TRUE(Shows(run, NStringTable::The().GetString(135)));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KMakerScreensTest, ThemeEventsOutsideTheTableAreClampedAndTheNamesFollowTheIndex)
+{
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    run.Data()->GoToState(9);
+    KChooseThemeGroup& themes = *run.Data()->ChooseTheme();
+    themes.ThemeEvent(kEventThemeFirst + 5);
+    EXPECT_EQ(themes.Index(), 5);
+    EXPECT_EQ(themes.ThemeFile().Name(), "fall.lmx");
+    EXPECT_EQ(themes.AlbumName(), "Autumn.Qip");
+    themes.ThemeEvent(kEventThemeFirst - 1);
+    EXPECT_EQ(themes.Index(), 0);
+    themes.ThemeEvent(kEventThemeLast + 3);
+    EXPECT_EQ(themes.Index(), 7);
+    EXPECT_TRUE(themes.IsNoScratch() == false && themes.IsNewborn() == false);
+    themes.ThemeEvent(kEventThemeFirst + 2);
+    EXPECT_TRUE(themes.IsNoScratch());
+    run.Pump(30);
+    EXPECT_TRUE(run.Find("themeKitty")->fDescription.selected);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(KMakerScreensTest, TheHelpEventsOpenTheDiscsWebPages)
+{
+    FakeOpener opener(fPrefix);
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    run.App().Port().Post(NPortEvent(kEventTips));
+    run.App().Port().Post(NPortEvent(kEventHowToEmail));
+    run.Pump(50);
+    std::string tips = (run.fDisc / "Data" / "web" / "tips.html").string() + "\n";
+    std::string email = (run.fDisc / "Data" / "web" / "howtoemail.html").string() + "\n";
+    // Two openers run side by side: either may write first.
+    ASSERT_TRUE(WaitFor([&] { return opener.Opened().size() == tips.size() + email.size(); }, 3000)) << opener.Opened();
+    EXPECT_NE(opener.Opened().find(tips), std::string::npos);
+    EXPECT_NE(opener.Opened().find(email), std::string::npos);
 }
 
 } // namespace
