@@ -118,7 +118,10 @@ bool KApp::Initialize()
     std::setlocale(LC_ALL, "");
 
     // 2. The store this copy of the program belongs to.
-    (void)NRegistry::WriteString(kHKeyClassesRoot, kStoreKey, kStoreValue, kStoreName);
+    // Written only when it differs: a durable write costs more than the whole rest of start-up.
+    std::string store;
+    if (!NRegistry::ReadString(kHKeyClassesRoot, kStoreKey, kStoreValue, store) || store != kStoreName)
+        (void)NRegistry::WriteString(kHKeyClassesRoot, kStoreKey, kStoreValue, kStoreName);
 
     // 3. The asset archive: it must be the Maker's own.
     NFDirSpec data = fAppFolder.SubDir(kDataFolder);

@@ -265,3 +265,41 @@ TEST_F(KMakerScreensTest, TheHelpEventsOpenTheDiscsWebPages)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KMakerScreensTest, LongWorkDropsInputButKeepsTheWindowsOtherMessages)
+{
+    MakerRun run(fPrefix);
+    ASSERT_TRUE(run.Start());
+    run.Data()->GoToState(11);
+    (void)run.App().Port().DiscardPending();   // the album itself is not made here
+    KProgressGroup& progress = *run.Data()->Progress();
+    progress.SetSteps(4);
+    // What arrives while a step runs: a click, a key, a repaint and the loss of the focus.
+    NHostMessage press;
+    press.fType = NHostMessageType::kButtonDown;
+    press.fX = 400;
+    press.fY = 420;
+    NHostMessage key;
+    key.fType = NHostMessageType::kChar;
+    key.fChar = 'x';
+    NHostMessage paint;
+    paint.fType = NHostMessageType::kPaint;
+    NHostMessage inactive;
+    inactive.fType = NHostMessageType::kActivate;
+    inactive.fActive = false;
+    for (const NHostMessage& message : {press, key, paint, inactive})
+        run.Display().Push(message);
+    uint32_t presents = run.App().Universe().PresentCount();
+    progress.Step();
+    EXPECT_EQ(run.Display().Pending(), 0u);
+    EXPECT_GT(run.App().Universe().PresentCount(), presents);
+    EXPECT_EQ(progress.Thermometer().Value(), 1);
+    EXPECT_TRUE(run.App().IsActive());   // kept for the next idle pass, not handled inside the work
+    run.Pump(30);
+    EXPECT_FALSE(run.App().IsActive());
+    EXPECT_FALSE(NWinApp::LeftHeld());   // the press never reached the window
+}
+
+} // namespace
