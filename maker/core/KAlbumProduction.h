@@ -34,7 +34,8 @@ public:
 
     KAlbumProduction(const KMakerEnvironment& environment, KProgressSink& progress);
 
-    /// Makes the album; the number of photos added. An album without photos is deleted. A
+    /// Makes the album; the number of photos added. Sets the progress steps itself (StepsFor:
+    /// one step before and one after each photo). An album without photos is deleted. A
     /// file exception ends production early, but the album is still finished and sealed
     /// with the photos added so far (or deleted when there are none).
     int32_t Produce(const KAlbumRequest& request);
