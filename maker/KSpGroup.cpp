@@ -7,16 +7,37 @@
 #include "imaging/NPaletteData.h"
 #include "imaging/NPaletteRegistry.h"
 #include "maker/KApp.h"
+#include "maker/KMakerEvents.h"
 #include "storage/NBinderRegistry.h"
 
 namespace {
 
 constexpr int32_t kSmoothing = 4;
 constexpr uint32_t kCaptionColour = 0xFFFFFFFF;
+constexpr int16_t kPanelX = 30;
+constexpr int32_t kPanelWrap = 245;
 
 } // namespace
 
 KTextButton::~KTextButton() = default;
+
+std::string KSpGroup::Words(int32_t id)
+{
+    return NStringTable::The().GetString(id);
+}
+
+KScreenText KSpGroup::PanelText(std::string words, int32_t font, int16_t y)
+{
+    KScreenText text;
+    text.fWords = std::move(words);
+    text.fFont = font;
+    text.fColour = kPanelColour;
+    text.fBackground = kClearColour;
+    text.fX = kPanelX;
+    text.fY = y;
+    text.fWrap = kPanelWrap;
+    return text;
+}
 
 KSpGroup::KSpGroup()
 {

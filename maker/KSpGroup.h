@@ -75,6 +75,10 @@ protected:
     virtual std::string BackgroundName() const = 0;
     virtual bool ShowsLogo() const { return true; }
 
+    /// A text of the string table.
+    static std::string Words(int32_t id);
+    /// A text in a screen's dark panel: x 30, wrap width 245, the panel colours.
+    static KScreenText PanelText(std::string words, int32_t font, int16_t y);
     /// A text button from "Sprites:" at the place its file gives; clicks post the event
     /// on the application port.
     KTextButton& AddButton(const std::string& sprite, int32_t caption, int32_t font, int32_t event);
