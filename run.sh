@@ -43,3 +43,21 @@ done
 echo
 echo "Assets (build/normal): Data/Qip.xpb $(stat -c %s build/normal/Data/Qip.xpb) bytes, $(tail -n 1 build/normal/assets/work/Qip-check.txt)"
 echo "  themes in build/normal/assets/Qip/LMx, the setup's art in build/normal/assets/Setup, screens in build/normal/contact-sheets"
+
+# Lumora Maker from its disc image (build/normal/disc). With a display it opens there; without
+# one it is walked in a private X display with real clicks, and the screenshots of its
+# screens and the album it made are listed.
+echo
+disc=build/normal/disc
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Opening Lumora Maker from $disc (albums go to the prefix $prefix)"
+  LUMORA_PREFIX="$prefix" "$disc/lumora-maker"
+else
+  walk="$prefix/maker-walk"
+  rm -rf "$walk"
+  echo "No display: walking Lumora Maker from $disc under Xvfb (welcome, player installation, no disc,"
+  echo "the samples, the Birthday theme, the album, the play screen); screenshots in $walk/shots"
+  tools/with-xvfb.sh python3 maker/tool/maker-walk.py "$disc" "$walk" --theme birthday \
+    --player build/normal/bin/lumora-player
+  echo "Every screen as the headless tests compose it: build/normal/maker-screens (ctest -R Maker)"
+fi
