@@ -6,10 +6,12 @@
 #include "storage/NCaseFold.h"
 #include "storage/NCrc32.h"
 #include "storage/NFileException.h"
+#include "storage/NSegmentJournal.h"
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
 #include "storage/NStreamFile.h"
+#include "storage/NStreamSegmented.h"
 #include "platform/NHostFileSystem.h"
 
 #include <algorithm>
@@ -222,7 +224,20 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
         return false;
     spec.Delete();
     try {
+        if (segmentLimit > 1) {
+            // The files of a new set are journalled as they are made, so a create that is
+            // cut off leaves no half set behind; the lock keeps readers from undoing it.
+            fSpec = spec;
+            fSetJournal = std::make_unique<NSegmentJournal>(spec.HostPath());
+            fSetJournal->Begin({});
+            fSetJournal->WillCreate(spec);
+        }
         fFile = spec.Open(kStreamWrite, true, segmentLimit);
+        if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
+            set->SetObserver(fSetJournal.get());
+            if (!(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock()))
+                throw NFileException(kFileArchiveRefused, spec.DisplayName(), fLock.LastError());
+        }
         NBinderHeader header;
         header.fApplication = application;
         header.fTag = tag;
@@ -232,6 +247,10 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
         fPlace.fValid = true;
     } catch (const NFileException&) {
         fFile.Reset();
+        if (fSetJournal && fSetJournal->IsBegun())
+            static_cast<void>(NBinderJournal::Recover(spec.HostPath(), true));
+        fSetJournal.reset();
+        fLock.Close();
         return false;
     }
     fMount = mount;
@@ -246,9 +265,12 @@ int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, i
 {
     if (IsOpen() || (mode != kBinderRead && mode != kBinderUpdate) || (mode == kBinderUpdate && index != 0))
         return -1;
-    // Opening for update would create a missing file only to find it is no binder.
-    if (!spec.Exists())
+    // Opening for update would create a missing file only to find it is no binder. A
+    // journal without its archive (a set whose making stopped before its first file) goes.
+    if (!spec.Exists()) {
+        static_cast<void>(NBinderJournal::Recover(spec.HostPath(), false));
         return -1;
+    }
     // One updater at a time; and an archive whose last update was cut off is put back first.
     if (mode == kBinderUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
         fLock.Close();
@@ -357,13 +379,21 @@ bool NBinder::Close()
         written = false;
         fLastHostError = NHostFileSystem::LastError();
     }
-    bool undo = !written && fJournal && fJournal->IsBegun();
+    if (written && fSetJournal) {
+        auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get());
+        if (!fSetJournal->Commit(set ? set->SegmentPaths() : std::vector<std::string>())) {
+            written = false;
+            fLastHostError = NHostFileSystem::LastError();
+        }
+    }
+    bool undo = !written && ((fJournal && fJournal->IsBegun()) || (fSetJournal && fSetJournal->IsBegun()));
     Release();
     // The update could not be finished: the archive goes back to what it was before it.
     // When even that fails, the journal stays beside the archive for the next open.
     if (undo)
         static_cast<void>(NBinderJournal::Recover(fSpec.HostPath(), true));
     fJournal.reset();
+    fSetJournal.reset();
     fLock.Close();
     return written;
 }
@@ -380,13 +410,24 @@ void NBinder::Release()
 
 void NBinder::PrepareChange()
 {
-    if (fMode != kBinderUpdate || fJournal)
-        return;
-    // A segmented set is changed segment by segment through its own stream; only a plain
-    // file can be put back byte for byte.
-    if (!dynamic_cast<NStreamFile*>(fFile.Get()))
+    if (fMode != kBinderUpdate || fJournal || fSetJournal)
         return;
     int64_t length = fFile.GetLength();
+    if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
+        // A set: the same ranges in whichever segments hold them, every header, and then
+        // the segments the change makes and renames, as it makes and renames them.
+        std::vector<std::pair<int64_t, int64_t>> ranges = { { fEndOfData, std::max<int64_t>(length - fEndOfData, 0) } };
+        if (fPlace.fHeader.fVersion != NBinderHeader::kCompressedVersion)
+            ranges.emplace_back(fPlace.fStart + 8, 4);
+        auto journal = std::make_unique<NSegmentJournal>(fSpec.HostPath());
+        journal->Begin(set->Snapshot(ranges));
+        set->SetObserver(journal.get());
+        fSetJournal = std::move(journal);
+        return;
+    }
+    // Only a plain file can be put back byte for byte.
+    if (!dynamic_cast<NStreamFile*>(fFile.Get()))
+        return;
     std::vector<NBinderJournal::Range> ranges;
     NBinderJournal::Range tail;
     tail.fOffset = fEndOfData;
@@ -584,8 +625,11 @@ void NBinder::Seal(const NFileSpec& spec, int index)
             throw NFileException(kFileArchiveRefused, spec.DisplayName());
         checksum = ComputeChecksum(file, place);
     }
+    // Declared first so that the set's stream, finishing as it goes, still has its journal.
+    NSegmentJournal setJournal(spec.HostPath());
     NStream file = spec.Open(kStreamUpdate, false, 1);
     NBinderJournal journal(spec.HostPath());
+    auto* set = dynamic_cast<NStreamSegmented*>(file.Get());
     if (dynamic_cast<NStreamFile*>(file.Get())) {
         NBinderJournal::Range header;
         header.fOffset = place.fStart;
@@ -593,6 +637,9 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         file.Seek(place.fStart);
         file.ReadFully(NBinderHeader::kSize, header.fBytes.data());
         journal.Begin(file.GetLength(), { header });
+    } else if (set) {
+        setJournal.Begin(set->Snapshot({ { place.fStart, NBinderHeader::kSize } }));
+        set->SetObserver(&setJournal);
     }
     place.fHeader.fChecksum = static_cast<int32_t>(checksum);
     try {
@@ -600,12 +647,13 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         file.Seek(place.fStart);
         WriteHeader(file, place.fHeader);
         file.Close();
-        if (!journal.Commit())
+        bool committed = set ? setJournal.Commit(set->SegmentPaths()) : journal.Commit();
+        if (!committed)
             throw NFileException(kFileHostFailure, spec.DisplayName(), NHostFileSystem::LastError());
     } catch (const NFileException&) {
         file.Reset();
         // When even that fails, the journal stays beside the archive for the next open.
-        if (journal.IsBegun())
+        if (journal.IsBegun() || setJournal.IsBegun())
             static_cast<void>(NBinderJournal::Recover(spec.HostPath(), true));
         throw;
     }

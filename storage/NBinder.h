@@ -62,6 +62,8 @@ struct NBinderPlace {
     bool fValid = false;
 };
 
+class NSegmentJournal;
+
 class NBinder {
 public:
     NBinder();
@@ -131,6 +133,7 @@ private:
     NFileSpec fSpec;
     NHostFile fLock;                          // held while open for update
     std::unique_ptr<NBinderJournal> fJournal; // while an update is under way
+    std::unique_ptr<NSegmentJournal> fSetJournal; // the same for a segmented set
     int fLastHostError = 0;
 
     NStream fFile;

@@ -28,6 +28,7 @@
 
 #include "storage/NCrc32.h"
 #include "storage/NFileException.h"
+#include "storage/NSegmentJournal.h"
 #include "platform/NHostFileSystem.h"
 
 #include <cerrno>
@@ -205,7 +206,11 @@ bool NBinderJournal::Recover(const std::string& archiveHostPath, bool lockHeld)
     if (!ReadAll(journal, bytes))
         return false;
     journal.Close();
-    if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges))
+    if (NSegmentJournal::IsSetJournal(bytes)) {
+        if (!NSegmentJournal::Undo(bytes))
+            return false;
+    } else if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges)) {
         return false;
+    }
     return NHostFileSystem::DeleteFile(path);
 }

@@ -214,6 +214,8 @@ NStreamSegment& NStreamSegmented::Segment(int32_t index)
             int32_t count = static_cast<int32_t>(fSegments.size()) + 1;
             NVectorPtr<NStreamSegment> segment(new NStreamSegment);
             segment->fSpec = NFileSpec(fNaming.Dir(), SegmentName(fNaming, count - 1, count), false);
+            if (fObserver)
+                fObserver->WillCreate(segment->fSpec);
             segment->fSpec.Delete();
             segment->fMode = fMode;
             fSegments.push_back(std::move(segment));
@@ -370,6 +372,8 @@ void NStreamSegmented::Finish()
         segment.fOpen = false;
         NFileSpec final(fNaming.Dir(), SegmentName(fNaming, i, count), false);
         if (!EqualNoCase1252(final.Name(), segment.fSpec.Name()) || !(final.Dir() == segment.fSpec.Dir())) {
+            if (fObserver)
+                fObserver->WillRename(segment.fSpec, final);
             if (segment.fSpec.Rename(final) != 0) {
                 final.Delete();
                 segment.fSpec.Rename(final);
@@ -400,6 +404,53 @@ void NStreamSegmented::Close()
         segment->fStream.Reset();
         segment->fOpen = false;
     }
+}
+
+// --- journalling ---
+
+std::vector<NSegmentFileState> NStreamSegmented::Snapshot(const std::vector<std::pair<int64_t, int64_t>>& logicalRanges)
+{
+    CheckOpen();
+    std::vector<NSegmentFileState> states;
+    for (size_t i = 0; i < fSegments.size(); ++i) {
+        if (fSegments[i]->fMissing || !fSegments[i]->fSpec.Exists())
+            continue;
+        NStreamSegment& segment = Segment(static_cast<int32_t>(i));
+        NSegmentFileState state;
+        state.fPath = segment.fSpec.HostPath();
+        state.fLength = segment.fStream.GetLength();
+        auto save = [&](int64_t offset, int64_t length) {
+            length = std::min(length, state.fLength - offset);
+            if (length <= 0)
+                return;
+            NBinderJournal::Range range;
+            range.fOffset = offset;
+            range.fBytes.resize(static_cast<size_t>(length));
+            segment.fStream.Seek(offset);
+            segment.fStream.ReadFully(static_cast<int32_t>(length), range.fBytes.data());
+            state.fRanges.push_back(std::move(range));
+        };
+        save(0, NSegmentHeader::kSize);
+        int64_t first = static_cast<int64_t>(i) * fBytesPerSegment;
+        for (const auto& [offset, length] : logicalRanges) {
+            int64_t from = std::max(offset, first);
+            int64_t to = std::min(offset + length, first + fBytesPerSegment);
+            if (from < to)
+                save(NSegmentHeader::kSize + from - first, to - from);
+        }
+        states.push_back(std::move(state));
+    }
+    return states;
+}
+
+std::vector<std::string> NStreamSegmented::SegmentPaths() const
+{
+    std::vector<std::string> paths;
+    for (const NVectorPtr<NStreamSegment>& segment : fSegments) {
+        if (!segment->fMissing)
+            paths.push_back(segment->fSpec.HostPath());
+    }
+    return paths;
 }
 
 // --- deleting ---
