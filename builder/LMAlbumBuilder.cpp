@@ -12,6 +12,8 @@
 #include "storage/NDateTime.h"
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
+#include "storage/NFIterator.h"
+#include "storage/NSegmentJournal.h"
 #include "storage/NStreamSegmented.h"
 
 #include <cstdio>
@@ -224,8 +226,15 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
     // the set is reopened, counted and sealed under that name.
     if (limit > 0)
         fWorkSpec.SetName(NStreamSegmented::SegmentName(fOutputSpec, 0, 1));
+    fReplacingSet = limit > 0 && (fOutputSpec.Exists() || fWorkSpec.Exists());
     try {
-        if (fReplacing) {
+        if (fReplacingSet) {
+            fSetFolder = fOutputSpec.Dir().SubDir(NHostFileSystem::SiblingTempName(fOutputSpec.Name()) + ":");
+            DiscardSetFolder();
+            if (!fSetFolder.Create())
+                throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+            fWorkSpec = NFileSpec(fSetFolder, fWorkSpec.Name(), false);
+        } else if (fReplacing) {
             fWorkSpec.Delete();
         } else {
             fOutputSpec.DeleteWithSegments();
@@ -263,6 +272,8 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
         if (fAlbum.IsOpen())
             static_cast<void>(fAlbum.Close());
         fWorkSpec.Delete();
+        if (fReplacingSet)
+            DiscardSetFolder();
         return kCreateFileError;
     }
     return fHandle;
@@ -387,6 +398,8 @@ void LMAlbumBuilder::Finish(bool seal)
             fFailed = true;
             if (fReplacing)
                 fWorkSpec.Delete();
+            if (fReplacingSet)
+                DiscardSetFolder();
             throw NFileException(kFileHostFailure, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
         }
     }
@@ -403,6 +416,8 @@ void LMAlbumBuilder::Finish(bool seal)
 
 void LMAlbumBuilder::Publish()
 {
+    if (fReplacingSet)
+        PublishSet();
     if (!fReplacing)
         return;
     fReplacing = false;
@@ -414,6 +429,58 @@ void LMAlbumBuilder::Publish()
         throw NFileException(kFileCannotCreate, fOutputSpec.HostPath(), error);
     }
     fWorkSpec = fOutputSpec;
+}
+
+void LMAlbumBuilder::PublishSet()
+{
+    fReplacingSet = false;
+    NFileSpec first(fOutputSpec.Dir(), fWorkSpec.Name(), false);
+    // The album there now: a set found through the output's name or the first segment's,
+    // or a single file under either.
+    std::vector<NFileSpec> old;
+    auto note = [&old](const NFileSpec& file) {
+        for (const NFileSpec& known : old) {
+            if (known.HostPath() == file.HostPath())
+                return;
+        }
+        old.push_back(file);
+    };
+    for (const NFileSpec& name : { fOutputSpec, first }) {
+        for (const NFileSpec& file : NStreamSegmented::SetFiles(name))
+            note(file);
+        if (name.Exists())
+            note(name);
+    }
+    NFDirSpec retired = fSetFolder.SubDir("old:");
+    std::vector<std::pair<std::string, std::string>> moves;
+    try {
+        if (!retired.Create())
+            throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+        // First the old album out of the way, then the new set in, all or nothing.
+        for (const NFileSpec& file : old)
+            moves.emplace_back(file.HostPath(), NFileSpec(retired, file.Name(), false).HostPath());
+        for (const NFileSpec& file : NStreamSegmented::SetFiles(fWorkSpec))
+            moves.emplace_back(file.HostPath(), NFileSpec(fOutputSpec.Dir(), file.Name(), false).HostPath());
+        NSegmentJournal::MoveAll(first.HostPath(), moves);
+    } catch (const NFileException&) {
+        fFailed = true;
+        DiscardSetFolder();
+        throw;
+    }
+    fWorkSpec = first;
+    DiscardSetFolder();
+}
+
+void LMAlbumBuilder::DiscardSetFolder()
+{
+    for (const NFDirSpec& folder : { fSetFolder.SubDir("old:"), fSetFolder }) {
+        for (NFileIterator files({ folder }); !files.Done(); files.Next())
+            files.Value().Delete();
+        std::string path = folder.HostPath();
+        if (path.size() > 1 && path.back() == '\\')
+            path.pop_back();
+        NHostFileSystem::RemoveDirectory(path);
+    }
 }
 
 int32_t LMAlbumBuilder::NumSegments()

@@ -242,6 +242,36 @@ bool NSegmentJournal::Commit(const std::vector<std::string>& setHostPaths)
     return true;
 }
 
+void NSegmentJournal::MoveAll(const std::string& firstHostPath,
+                              const std::vector<std::pair<std::string, std::string>>& moves)
+{
+    NSegmentJournal journal(firstHostPath);
+    journal.Begin({});
+    std::vector<std::string> moved;
+    try {
+        for (const auto& [from, to] : moves) {
+            std::vector<uint8_t> body;
+            PutPath(body, from);
+            PutPath(body, to);
+            journal.Append(kRecordMove, body);
+            if (!NHostFileSystem::Rename(from, to))
+                throw NFileException(kFileHostFailure, to, NHostFileSystem::LastError());
+            moved.push_back(to);
+        }
+        // The sources' folders lose names and the targets' gain them: both on the medium.
+        for (const auto& [from, to] : moves) {
+            if (!NHostFileSystem::SyncFolderOf(from))
+                throw NFileException(kFileHostFailure, from, NHostFileSystem::LastError());
+        }
+        if (!journal.Commit(moved))
+            throw NFileException(kFileHostFailure, firstHostPath, NHostFileSystem::LastError());
+    } catch (const NFileException&) {
+        // When even the undo fails, the journal stays for the next open.
+        static_cast<void>(NBinderJournal::Recover(firstHostPath, true));
+        throw;
+    }
+}
+
 bool NSegmentJournal::IsSetJournal(const std::vector<uint8_t>& bytes)
 {
     return bytes.size() >= kStartSize && bytes[0] == 'X' && bytes[1] == 'P' && bytes[2] == 'B' && bytes[3] == 'S';

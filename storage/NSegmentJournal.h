@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 /// Kept beside the set's first file as "<first>-journal", like the journal of a single
@@ -32,6 +33,11 @@ public:
     // What the set's stream is about to do
     void WillCreate(const NFileSpec& file) override;
     void WillRename(const NFileSpec& from, const NFileSpec& to) override;
+
+    /// Renames each pair (host paths) in order as one step, journalled beside
+    /// `firstHostPath`: cut off part-way, the renames are undone by the next open of that
+    /// path; failing part-way, at once. Throws NFileException on failure.
+    static void MoveAll(const std::string& firstHostPath, const std::vector<std::pair<std::string, std::string>>& moves);
 
     /// Whether journal bytes are a set journal (rather than a single archive's).
     static bool IsSetJournal(const std::vector<uint8_t>& bytes);

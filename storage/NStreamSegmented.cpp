@@ -455,24 +455,29 @@ std::vector<std::string> NStreamSegmented::SegmentPaths() const
 
 // --- deleting ---
 
-bool NStreamSegmented::DeleteSet(const NFileSpec& first)
+std::vector<NFileSpec> NStreamSegmented::SetFiles(const NFileSpec& first)
 {
     std::unique_ptr<NStreamSegmented> set;
     try {
         NStream opened = first.Open(kStreamRead);
         set = Recognise(opened, first, kStreamRead, false);
     } catch (const NFileException&) {
-        return false;
+        return {};
     }
-    if (!set)
-        return false;
     std::vector<NFileSpec> files;
-    for (NVectorPtr<NStreamSegment>& segment : set->fSegments) {
-        if (!segment->fMissing)
-            files.push_back(segment->fSpec);
+    if (set) {
+        for (NVectorPtr<NStreamSegment>& segment : set->fSegments) {
+            if (!segment->fMissing)
+                files.push_back(segment->fSpec);
+        }
     }
-    set.reset();
+    return files;
+}
+
+bool NStreamSegmented::DeleteSet(const NFileSpec& first)
+{
+    std::vector<NFileSpec> files = SetFiles(first);
     for (const NFileSpec& file : files)
         file.Delete();
-    return true;
+    return !files.empty();
 }

@@ -80,6 +80,8 @@ public:
 
     /// Deletes every segment of the set whose segment `first` is; false when it is none.
     static bool DeleteSet(const NFileSpec& first);
+    /// The files of the set whose segment `first` is, `first` included; empty when it is none.
+    static std::vector<NFileSpec> SetFiles(const NFileSpec& first);
     /// The final name of segment `index` of a set of `count` named like `spec`.
     static std::string SegmentName(const NFileSpec& spec, int32_t index, int32_t count);
 

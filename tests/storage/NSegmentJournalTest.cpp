@@ -3,6 +3,7 @@
 #include "storage/NBinder.h"
 
 #include "storage/NFileException.h"
+#include "storage/NSegmentJournal.h"
 #include "storage/NStream.h"
 #include "platform/NHostFaults.h"
 #include "tests/support/NTestPrefix.h"
@@ -249,6 +250,72 @@ TEST_F(NSegmentJournalTest, FailingFromTheNthChangeLeavesTheSetOldOrNew)
         SetState now = State();
         EXPECT_TRUE(now == before || now == after) << "failed from change " << n << " of " << changes;
     }
+}
+
+// The step that puts a finished set in place of an old album: every rename journalled, so a
+// kill anywhere leaves the old files or the new ones under the final names.
+TEST_F(NSegmentJournalTest, KilledWhileASetMovesInTheOldOrTheNewFilesStand)
+{
+    fs::path set = fPrefix.DriveC() / "Set";
+    fs::create_directories(set / "new");
+    fs::create_directories(set / "old");
+    std::map<std::string, std::string> oldFiles = { { "a.Qip", "old first" }, { "a2_2.Qip", "old second" } };
+    std::map<std::string, std::string> newFiles = { { "a.Qip", "new first" }, { "a2_3.Qip", "new second" },
+                                                    { "a3_3.Qip", "new third" } };
+    auto reset = [&] {
+        for (const char* folder : { "", "new", "old" }) {
+            for (const fs::directory_entry& entry : fs::directory_iterator(set / folder)) {
+                if (entry.is_regular_file())
+                    fs::remove(entry.path());
+            }
+        }
+        for (const auto& [name, bytes] : oldFiles)
+            NTestPrefix::WriteFile(set / name, bytes);
+        for (const auto& [name, bytes] : newFiles)
+            NTestPrefix::WriteFile(set / "new" / name, bytes);
+    };
+    auto host = [](const std::string& relative) { return "C:\\Set\\" + relative; };
+    std::vector<std::pair<std::string, std::string>> moves;
+    for (const auto& [name, bytes] : oldFiles)
+        moves.emplace_back(host(name), host("old\\" + name));
+    for (const auto& [name, bytes] : newFiles)
+        moves.emplace_back(host("new\\" + name), host(name));
+    auto visible = [&] {
+        // What a reader sees after opening (and so repairing) the set.
+        NBinder reader;
+        static_cast<void>(reader.Open(First(), fMount, kBinderRead));
+        std::map<std::string, std::string> files;
+        for (const fs::directory_entry& entry : fs::directory_iterator(set)) {
+            if (entry.is_regular_file())
+                files[entry.path().filename().string()] = NTestPrefix::ReadFile(entry.path());
+        }
+        return files;
+    };
+    reset();
+    NHostFaults::Disarm();
+    NSegmentJournal::MoveAll(host("a.Qip"), moves);
+    int64_t changes = NHostFaults::Changes();
+    ASSERT_EQ(visible(), newFiles);
+    std::set<int> seen;
+    for (int64_t n = 0; n <= changes; ++n) {
+        reset();
+        pid_t child = fork();
+        if (child == 0) {
+            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
+            try {
+                NSegmentJournal::MoveAll(host("a.Qip"), moves);
+            } catch (...) {
+                _exit(3);
+            }
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        std::map<std::string, std::string> now = visible();
+        EXPECT_TRUE(now == oldFiles || now == newFiles) << "killed at change " << n << " of " << changes;
+        seen.insert(now == oldFiles ? 0 : now == newFiles ? 1 : 2);
+    }
+    EXPECT_EQ(seen, (std::set<int> { 0, 1 }));
 }
 
 }   // namespace
