@@ -77,7 +77,7 @@ bool SpecOfHostPath(const char* path, NFileSpec& spec)
 bool IsSegmentSet(const NFileSpec& spec)
 {
     try {
-        NStream file = spec.Open(kStreamRead);
+        NStream file = spec.Open(NStreamMode::kRead);
         return NSegmentHeader::Read(file).has_value();
     } catch (const NFileException&) {
         return false;
@@ -144,7 +144,7 @@ void LMAlbumBuilder::StartInfo(InfoFile& info, const char* baseName, int32_t typ
     info.fSpec = NFileSpec(WorkFolder(), baseName);
     info.fSpec.MakeUnique();
     info.fSpec.Delete();
-    info.fStream = info.fSpec.Open(kStreamWrite, true);
+    info.fStream = info.fSpec.Open(NStreamMode::kWrite, true);
     info.fWriter = std::make_unique<LMChunkWriter>(info.fStream);
     info.fWriter->BeginFile(type, kInfoVersion);
 }
@@ -155,7 +155,7 @@ void LMAlbumBuilder::StoreInfo(InfoFile& info, const std::string& element)
     info.fWriter.reset();
     info.fStream.Close();
     info.fStream.Reset();
-    int64_t size = info.fSpec.Open(kStreamRead).GetLength();
+    int64_t size = info.fSpec.Open(NStreamMode::kRead).GetLength();
     fAlbum.Add(AlbumElement(element), info.fSpec, size);
     info.fSpec.Delete();
 }
@@ -247,7 +247,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         } else {
             NBinder theme;
-            int32_t application = theme.Open(fThemeSpec, mount, kBinderRead);
+            int32_t application = theme.Open(fThemeSpec, mount, NBinderMode::kRead);
             if (application == -1 && !theme.IsOpen())
                 throw NFileException(kFileCannotOpen, fThemeSpec.DisplayName());
             if (!fAlbum.Create(fWorkSpec, mount, application | extra, limit, kAlbumTag))
@@ -265,7 +265,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         }
-        if (fAlbum.Open(fWorkSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
+        if (fAlbum.Open(fWorkSpec, mount, NBinderMode::kUpdate) == -1 && !fAlbum.IsOpen())
             throw NFileException(kFileCannotOpen, fOutputSpec.DisplayName());
         fCreated = true;
     } catch (const NFileException&) {
@@ -309,7 +309,7 @@ bool LMAlbumBuilder::AddElement(const char* sourcePath, const std::string& eleme
         return false;
     if (!fAlbum.IsOpen())
         throw NFileException(kFileArchiveRefused, source.DisplayName());
-    int64_t size = source.Open(kStreamRead).GetLength();
+    int64_t size = source.Open(NStreamMode::kRead).GetLength();
     fAlbum.Add(AlbumElement(element), source, size);
     return true;
 }
@@ -490,7 +490,7 @@ int32_t LMAlbumBuilder::NumSegments()
     Finish(false);
     if (!fWorkSpec.Exists())
         return 0;
-    NStream file = fWorkSpec.Open(kStreamRead);
+    NStream file = fWorkSpec.Open(NStreamMode::kRead);
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
     fSegmentCount = header && header->fCount > 0 ? header->fCount : 1;
     return fSegmentCount;

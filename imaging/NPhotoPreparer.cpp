@@ -173,12 +173,12 @@ NPreparedPhoto NPhotoPreparer::Prepare(const NFileSpec& source, const NFileSpec&
     uint32_t date = PhotoDate(source);
     NPreparedPhoto result;
     try {
-        NStream in = source.Open(kStreamRead);
+        NStream in = source.Open(NStreamMode::kRead);
         // Written beside the target and moved over it only when complete, so a skipped or
         // failed photo leaves an earlier target as it was, and a photo prepared onto its own
         // name is read whole before it is replaced.
         NFileReplacement replacement(target);
-        NStream out = replacement.Temporary().Open(kStreamWrite);
+        NStream out = replacement.Temporary().Open(NStreamMode::kWrite);
         result = Prepare(in, out);
         out.Close();
         in.Reset();

@@ -220,7 +220,7 @@ NBinder::~NBinder()
 bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
                      int32_t tag)
 {
-    if (IsOpen() || spec.CanOpen(kStreamRead))
+    if (IsOpen() || spec.CanOpen(NStreamMode::kRead))
         return false;
     spec.Delete();
     try {
@@ -232,7 +232,7 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
             fSetJournal->Begin({});
             fSetJournal->WillCreate(spec);
         }
-        fFile = spec.Open(kStreamWrite, true, segmentLimit);
+        fFile = spec.Open(NStreamMode::kWrite, true, segmentLimit);
         if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
             set->SetObserver(fSetJournal.get());
             if (!(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock()))
@@ -254,16 +254,16 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
         return false;
     }
     fMount = mount;
-    fMode = kBinderCreated;
+    fMode = NBinderMode::kCreated;
     fRoot = std::make_unique<NBinderFolder>();
     fEndOfData = NBinderHeader::kSize;
     fModified = true;
     return true;
 }
 
-int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index)
+int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, NBinderMode mode, int index)
 {
-    if (IsOpen() || (mode != kBinderRead && mode != kBinderUpdate) || (mode == kBinderUpdate && index != 0))
+    if (IsOpen() || (mode != NBinderMode::kRead && mode != NBinderMode::kUpdate) || (mode == NBinderMode::kUpdate && index != 0))
         return -1;
     // Opening for update would create a missing file only to find it is no binder. A
     // journal without its archive (a set whose making stopped before its first file) goes.
@@ -272,17 +272,17 @@ int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, i
         return -1;
     }
     // One updater at a time; and an archive whose last update was cut off is put back first.
-    if (mode == kBinderUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
+    if (mode == NBinderMode::kUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
         fLock.Close();
         return -1;
     }
-    if (!NBinderJournal::Recover(spec.HostPath(), mode == kBinderUpdate)) {
+    if (!NBinderJournal::Recover(spec.HostPath(), mode == NBinderMode::kUpdate)) {
         fLock.Close();
         return -1;
     }
     fSpec = spec;
     try {
-        fFile = spec.Open(mode, false, 1);
+        fFile = spec.Open(mode == NBinderMode::kUpdate ? NStreamMode::kUpdate : NStreamMode::kRead, false, 1);
     } catch (const NFileException&) {
         fLock.Close();
         return -1;
@@ -307,10 +307,10 @@ int32_t NBinder::OpenStream(NStream stream, const NFDirSpec& mount, int index)
     fFile = std::move(stream);
     fMount = mount;
     fSpec = NFileSpec();
-    return OpenLocated(kBinderRead, index);
+    return OpenLocated(NBinderMode::kRead, index);
 }
 
-int32_t NBinder::OpenLocated(int mode, int index)
+int32_t NBinder::OpenLocated(NBinderMode mode, int index)
 {
     fPlace = Locate(fFile, index);
     if (!fPlace.fValid) {
@@ -410,7 +410,7 @@ void NBinder::Release()
 
 void NBinder::PrepareChange()
 {
-    if (fMode != kBinderUpdate || fJournal || fSetJournal)
+    if (fMode != NBinderMode::kUpdate || fJournal || fSetJournal)
         return;
     int64_t length = fFile.GetLength();
     if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
@@ -515,14 +515,14 @@ bool NBinder::Lookup(const NFileSpec& spec, int64_t& position, int32_t& size) co
 
 void NBinder::Add(const NFileSpec& target, const NFileSpec& source, int64_t size)
 {
-    if (!IsOpen() || fMode == kBinderRead)
+    if (!IsOpen() || fMode == NBinderMode::kRead)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
     if (size < 0 || fEndOfData - fPlace.fStart + size > kMaxOffset)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
     NBinderFolder* existing = FindFolder(target.Dir(), false);
     if (existing && existing->FindFile(target.Name()))
         throw NFileException(kFileArchiveRefused, target.DisplayName());
-    NStream in = source.Open(kStreamRead, true);
+    NStream in = source.Open(NStreamMode::kRead, true);
     NBinderFolder* folder = FindFolder(target.Dir(), true);
     if (!folder)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
@@ -593,7 +593,7 @@ bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
     if (!NBinderJournal::Recover(spec.HostPath(), false))
         return false;
     try {
-        NStream file = spec.Open(kStreamRead, false, 1);
+        NStream file = spec.Open(NStreamMode::kRead, false, 1);
         NBinderPlace place = Locate(file, index);
         if (!place.fValid)
             return true;
@@ -618,7 +618,7 @@ void NBinder::Seal(const NFileSpec& spec, int index)
     NBinderPlace place;
     uint32_t checksum = 0;
     {
-        NStream file = spec.Open(kStreamRead, false, 1);
+        NStream file = spec.Open(NStreamMode::kRead, false, 1);
         place = Locate(file, index);
         // A short header has no room for the checksum: rewriting it would overwrite data.
         if (!place.fValid || place.fHeader.fSize < NBinderHeader::kSize)
@@ -627,7 +627,7 @@ void NBinder::Seal(const NFileSpec& spec, int index)
     }
     // Declared first so that the set's stream, finishing as it goes, still has its journal.
     NSegmentJournal setJournal(spec.HostPath());
-    NStream file = spec.Open(kStreamUpdate, false, 1);
+    NStream file = spec.Open(NStreamMode::kUpdate, false, 1);
     NBinderJournal journal(spec.HostPath());
     auto* set = dynamic_cast<NStreamSegmented*>(file.Get());
     if (dynamic_cast<NStreamFile*>(file.Get())) {

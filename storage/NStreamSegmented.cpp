@@ -107,7 +107,7 @@ std::string NStreamSegmented::SegmentName(const NFileSpec& spec, int32_t index, 
 
 // --- construction ---
 
-NStreamSegmented::NStreamSegmented(const NFileSpec& spec, int mode, bool buffered)
+NStreamSegmented::NStreamSegmented(const NFileSpec& spec, NStreamMode mode, bool buffered)
     : fMode(mode)
     , fSpec(spec)
     , fNaming(spec)
@@ -116,7 +116,7 @@ NStreamSegmented::NStreamSegmented(const NFileSpec& spec, int mode, bool buffere
 }
 
 NStreamSegmented::NStreamSegmented(NStream first, const NFileSpec& spec, int64_t segmentSize, bool buffered)
-    : NStreamSegmented(spec, kStreamWrite, buffered)
+    : NStreamSegmented(spec, NStreamMode::kWrite, buffered)
 {
     fSegmentSize = segmentSize;
     fBytesPerSegment = segmentSize - NSegmentHeader::kSize;
@@ -124,12 +124,12 @@ NStreamSegmented::NStreamSegmented(NStream first, const NFileSpec& spec, int64_t
     segment->fSpec = spec;
     segment->fStream = std::move(first);
     segment->fOpen = true;
-    segment->fMode = kStreamWrite;
+    segment->fMode = NStreamMode::kWrite;
     fSegments.push_back(std::move(segment));
     fWritten = true;
 }
 
-std::unique_ptr<NStreamSegmented> NStreamSegmented::Recognise(NStream& opened, const NFileSpec& spec, int mode,
+std::unique_ptr<NStreamSegmented> NStreamSegmented::Recognise(NStream& opened, const NFileSpec& spec, NStreamMode mode,
                                                              bool buffered)
 {
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(opened);
@@ -182,7 +182,7 @@ void NStreamSegmented::Locate(const NSegmentHeader& header, int32_t openedIndex)
         segment.fMissing = true;
         for (const NFileSpec& candidate : candidates) {
             try {
-                NStream stream = candidate.Open(kStreamRead);
+                NStream stream = candidate.Open(NStreamMode::kRead);
                 std::optional<NSegmentHeader> other = NSegmentHeader::Read(stream);
                 if (other && other->fIndex == i && other->fCount == header.fCount
                     && SameCreation(other->fCreation, header.fCreation)) {
@@ -208,7 +208,7 @@ NStreamSegmented::~NStreamSegmented()
 
 NStreamSegment& NStreamSegmented::Segment(int32_t index)
 {
-    if (fMode != kStreamRead) {
+    if (fMode != NStreamMode::kRead) {
         // Writing creates the segments up to the one needed, under provisional names.
         while (static_cast<int32_t>(fSegments.size()) <= index) {
             int32_t count = static_cast<int32_t>(fSegments.size()) + 1;
@@ -227,7 +227,7 @@ NStreamSegment& NStreamSegmented::Segment(int32_t index)
     if (segment.fMissing)
         throw NFileException(kFileCannotOpen, segment.fSpec.DisplayName());
     if (!segment.fOpen) {
-        segment.fStream = segment.fSpec.Open(fMode == kStreamRead ? kStreamRead : kStreamUpdate, fBuffered);
+        segment.fStream = segment.fSpec.Open(fMode == NStreamMode::kRead ? NStreamMode::kRead : NStreamMode::kUpdate, fBuffered);
         segment.fOpen = true;
         segment.fMode = fMode;
     }
@@ -275,7 +275,7 @@ int32_t NStreamSegmented::Read(int32_t length, void* buffer)
 int32_t NStreamSegmented::Write(int32_t length, const void* buffer)
 {
     CheckOpen();
-    if (fMode == kStreamRead)
+    if (fMode == NStreamMode::kRead)
         throw NFileException(kFileHostFailure, GetDisplayName());
     if (length < 1)
         return 0;
@@ -389,7 +389,7 @@ void NStreamSegmented::Close()
         return;
     fOpen = false;
     try {
-        if (fMode != kStreamRead && fWritten) {
+        if (fMode != NStreamMode::kRead && fWritten) {
             fOpen = true;   // the segments are still reached through the open stream
             Finish();
             fOpen = false;
@@ -459,8 +459,8 @@ std::vector<NFileSpec> NStreamSegmented::SetFiles(const NFileSpec& first)
 {
     std::unique_ptr<NStreamSegmented> set;
     try {
-        NStream opened = first.Open(kStreamRead);
-        set = Recognise(opened, first, kStreamRead, false);
+        NStream opened = first.Open(NStreamMode::kRead);
+        set = Recognise(opened, first, NStreamMode::kRead, false);
     } catch (const NFileException&) {
         return {};
     }

@@ -61,7 +61,7 @@ struct NStreamSegment : NCountedRecord {
     NStream fStream;
     bool fOpen = false;
     bool fMissing = false;
-    int fMode = kStreamRead;
+    NStreamMode fMode = NStreamMode::kRead;
 };
 
 class NStreamSegmented : public NStreamImp {
@@ -74,7 +74,7 @@ public:
     NStreamSegmented(NStream first, const NFileSpec& spec, int64_t segmentSize, bool buffered);
     /// Reading or updating the set that `opened` belongs to, or null when `opened` is no
     /// segment (it is then handed back). A segment count of 0 or less throws kFileElementWrite.
-    static std::unique_ptr<NStreamSegmented> Recognise(NStream& opened, const NFileSpec& spec, int mode,
+    static std::unique_ptr<NStreamSegmented> Recognise(NStream& opened, const NFileSpec& spec, NStreamMode mode,
                                                        bool buffered);
     ~NStreamSegmented() override;
 
@@ -109,18 +109,18 @@ public:
     int64_t GetLength() override;
     std::string GetDisplayName() const override;
     std::string GetHostPath() const override;
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
-    bool IsUpdateMode() const override { return fMode == kStreamUpdate; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
+    bool IsUpdateMode() const override { return fMode == NStreamMode::kUpdate; }
     void CheckOpen() const override;
 
 private:
-    NStreamSegmented(const NFileSpec& spec, int mode, bool buffered);
+    NStreamSegmented(const NFileSpec& spec, NStreamMode mode, bool buffered);
     NStreamSegment& Segment(int32_t index);
     void Locate(const NSegmentHeader& header, int32_t openedIndex);
     void Finish();
 
-    int fMode;
+    NStreamMode fMode;
     NFileSpec fSpec;       // what was opened
     NFileSpec fNaming;     // the set's own name, from which segment names are made
     bool fBuffered;

@@ -242,7 +242,7 @@ TEST_F(LMAlbumBuilderTest, SegmentSizeCodesAndTheirLimits)
         fQip.QLA_CloseAlbum(album);
         NFileSpec spec;
         ASSERT_TRUE(NFileSpec::FromHostPath(Host(out), spec));
-        NStream file = spec.Open(kStreamRead);
+        NStream file = spec.Open(NStreamMode::kRead);
         std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
         if (c.fBytes == 0) {
             EXPECT_FALSE(header) << c.fCode;

@@ -23,7 +23,7 @@ Prepared PrepareBytes(const std::vector<uint8_t>& bytes)
 {
     Prepared prepared;
     NStream in{std::make_unique<NTestByteStream>(bytes)};
-    auto* out = new NTestByteStream(std::vector<uint8_t>{}, kStreamWrite);
+    auto* out = new NTestByteStream(std::vector<uint8_t>{}, NStreamMode::kWrite);
     NStream target{std::unique_ptr<NStreamImp>(out)};
     prepared.fResult = NPhotoPreparer().Prepare(in, target);
     prepared.fBytes = out->Bytes();

@@ -86,7 +86,7 @@ protected:
     void Update(int from, int to, bool seal = true)
     {
         NBinder binder;
-        if (binder.Open(First(), fMount, kBinderUpdate) < 0)
+        if (binder.Open(First(), fMount, NBinderMode::kUpdate) < 0)
             throw NFileException(kFileCannotOpen, "open");
         for (int i = from; i < to; ++i)
             binder.Add(InMount("New:e" + std::to_string(i)), Source(i), SourceSize(i));
@@ -102,9 +102,9 @@ protected:
         SetState state;
         try {
             NBinder binder;
-            if (binder.Open(First(), fMount, kBinderRead) >= 0) {
+            if (binder.Open(First(), fMount, NBinderMode::kRead) >= 0) {
                 static_cast<void>(binder.Close());
-                NStream set = First().Open(kStreamRead, false, 1);
+                NStream set = First().Open(NStreamMode::kRead, false, 1);
                 state.fLogical.resize(static_cast<size_t>(set.GetLength()));
                 set.ReadFully(static_cast<int32_t>(state.fLogical.size()), state.fLogical.data());
             }
@@ -283,7 +283,7 @@ TEST_F(NSegmentJournalTest, KilledWhileASetMovesInTheOldOrTheNewFilesStand)
     auto visible = [&] {
         // What a reader sees after opening (and so repairing) the set.
         NBinder reader;
-        static_cast<void>(reader.Open(First(), fMount, kBinderRead));
+        static_cast<void>(reader.Open(First(), fMount, NBinderMode::kRead));
         std::map<std::string, std::string> files;
         for (const fs::directory_entry& entry : fs::directory_iterator(set)) {
             if (entry.is_regular_file())
