@@ -205,12 +205,12 @@ bool NBinderJournal::Recover(const std::string& archiveHostPath, bool lockHeld)
             return false;
         // No archive at all: a single archive's journal has nothing left to repair, but a
         // set's may have moved the first file away, which its undo puts back.
-        if (NSegmentJournal::IsSetJournal(bytes) && !NSegmentJournal::Undo(bytes))
+        if (NSegmentJournal::IsSetJournal(bytes) && !NSegmentJournal::Undo(bytes, archiveHostPath))
             return false;
         return NHostFileSystem::DeleteFile(path);
     }
     if (NSegmentJournal::IsSetJournal(bytes)) {
-        if (!NSegmentJournal::Undo(bytes))
+        if (!NSegmentJournal::Undo(bytes, archiveHostPath))
             return false;
     } else if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges)) {
         return false;

@@ -277,10 +277,18 @@ bool NSegmentJournal::IsSetJournal(const std::vector<uint8_t>& bytes)
     return bytes.size() >= kStartSize && bytes[0] == 'X' && bytes[1] == 'P' && bytes[2] == 'B' && bytes[3] == 'S';
 }
 
-bool NSegmentJournal::Undo(const std::vector<uint8_t>& bytes)
+// Whether a path from a journal lies in the set's folder or below it, with no step up.
+static bool InFolder(const std::string& path, const std::string& folder)
+{
+    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+        && path.find("\\..") == std::string::npos;
+}
+
+bool NSegmentJournal::Undo(const std::vector<uint8_t>& bytes, const std::string& firstHostPath)
 {
     if (!IsSetJournal(bytes))
         return true;
+    std::string folder = firstHostPath.substr(0, firstHostPath.rfind('\\') + 1);
     struct Record {
         uint32_t fKind;
         size_t fAt;
@@ -308,20 +316,24 @@ bool NSegmentJournal::Undo(const std::vector<uint8_t>& bytes)
         BodyReader body(bytes.data() + record->fAt, record->fSize);
         if (record->fKind == kRecordMove) {
             std::string from, to;
-            if (body.GetPath(from) && body.GetPath(to) && !Exists(from) && Exists(to))
+            if (body.GetPath(from) && body.GetPath(to) && InFolder(from, folder) && InFolder(to, folder)
+                && !Exists(from) && Exists(to))
                 ok = NHostFileSystem::Rename(to, from) && ok;
         } else if (record->fKind == kRecordMade) {
             std::string path;
-            if (body.GetPath(path) && Exists(path))
+            if (body.GetPath(path) && InFolder(path, folder) && Exists(path))
                 ok = NHostFileSystem::DeleteFile(path) && ok;
         } else if (record->fKind == kRecordFile) {
-            ok = UndoFile(body) && ok;
+            BodyReader peek(bytes.data() + record->fAt, record->fSize);
+            std::string path;
+            if (peek.GetPath(path) && InFolder(path, folder))
+                ok = UndoFile(body) && ok;
         }
     }
     if (!records.empty() && ok) {
         BodyReader body(bytes.data() + records.front().fAt, records.front().fSize);
         std::string path;
-        if (body.GetPath(path))
+        if (body.GetPath(path) && InFolder(path, folder))
             ok = NHostFileSystem::SyncFolderOf(path);
     }
     return ok;

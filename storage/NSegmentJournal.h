@@ -41,9 +41,10 @@ public:
 
     /// Whether journal bytes are a set journal (rather than a single archive's).
     static bool IsSetJournal(const std::vector<uint8_t>& bytes);
-    /// Undoes what the journal's intact records describe, newest first. False when a step
-    /// failed; undoing again later is safe.
-    static bool Undo(const std::vector<uint8_t>& bytes);
+    /// Undoes what the journal's intact records describe, newest first. Only files in the
+    /// folder of `firstHostPath` or below it are touched: a record naming any other place is
+    /// no record of ours. False when a step failed; undoing again later is safe.
+    static bool Undo(const std::vector<uint8_t>& bytes, const std::string& firstHostPath);
 
 private:
     void Append(uint32_t kind, const std::vector<uint8_t>& body);

@@ -318,4 +318,24 @@ TEST_F(NSegmentJournalTest, KilledWhileASetMovesInTheOldOrTheNewFilesStand)
     EXPECT_EQ(seen, (std::set<int> { 0, 1 }));
 }
 
+// A journal is data found on disk: its undo touches nothing outside the set's folder.
+TEST_F(NSegmentJournalTest, UndoLeavesFilesOutsideTheSetsFolderAlone)
+{
+    fs::path victim = fPrefix.DriveC() / "src" / "e0";
+    std::string before = NTestPrefix::ReadFile(victim);
+    NTestPrefix::WriteFile(fPrefix.DriveC() / "Set" / "a.Qip", "made by the cut-off change");
+    NTestPrefix::WriteFile(fPrefix.DriveC() / "Set" / "a2_2.Qip", "made too");
+    {
+        NSegmentJournal journal("C:\\Set\\a.Qip");
+        journal.Begin({ { "C:\\src\\e0", 0, {} } });
+        journal.WillCreate(Source(0));
+        journal.WillCreate(NFileSpec(fRoot, "..:src:e0"));
+        journal.WillRename(Source(0), NFileSpec(fRoot, "moved"));
+        journal.WillCreate(NFileSpec(fRoot, "a2_2.Qip"));
+    }
+    // The segment the journal made goes, and the journal with it; the file outside stays.
+    EXPECT_EQ(State().fFiles, std::set<std::string> { "a.Qip" });
+    EXPECT_EQ(NTestPrefix::ReadFile(victim), before);
+}
+
 }   // namespace
