@@ -78,7 +78,7 @@ std::vector<uint8_t> Compressed()
         compress.Close();
     }
     std::vector<uint8_t> packed(static_cast<size_t>(counter.GetLength()));
-    NStream out(std::make_unique<NStreamMem>(packed.data(), static_cast<int64_t>(packed.size()), kStreamWrite));
+    NStream out(std::make_unique<NStreamMem>(packed.data(), static_cast<int64_t>(packed.size()), NStreamMode::kWrite));
     NStream compress(std::make_unique<NStreamCompress>(out));
     compress.Write(static_cast<int32_t>(corpus.size()), corpus.data());
     compress.Close();
@@ -105,7 +105,7 @@ void BM_Expand(benchmark::State& state)
     std::vector<uint8_t> packed = Compressed();
     std::vector<uint8_t> out(Corpus().size());
     for (auto _ : state) {
-        NStream in(std::make_unique<NStreamMem>(packed.data(), static_cast<int64_t>(packed.size()), kStreamRead));
+        NStream in(std::make_unique<NStreamMem>(packed.data(), static_cast<int64_t>(packed.size()), NStreamMode::kRead));
         NStream expand(std::make_unique<NStreamExpand>(in));
         expand.ReadFully(static_cast<int32_t>(out.size()), out.data());
     }
@@ -128,7 +128,7 @@ struct BenchFolder {
         std::mt19937 random(5);
         for (uint8_t& byte : block)
             byte = static_cast<uint8_t>(random());
-        NStream out = fLarge.Open(kStreamWrite, true);
+        NStream out = fLarge.Open(NStreamMode::kWrite, true);
         for (int64_t done = 0; done < kLargeFileSize; done += static_cast<int64_t>(block.size()))
             out.Write(static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(block.size()), kLargeFileSize - done)), block.data());
     }
@@ -164,7 +164,7 @@ void BM_AddLargeFileToArchiveWithJournal(benchmark::State& state)
     NFileSpec small(NFDirSpec(NFDriveSpec()), "small.bin");
     small.Delete();
     {
-        NStream out = small.Open(kStreamWrite, true);
+        NStream out = small.Open(NStreamMode::kWrite, true);
         out.WriteFully(6, "small!");
     }
     for (auto _ : state) {
@@ -176,7 +176,7 @@ void BM_AddLargeFileToArchiveWithJournal(benchmark::State& state)
         static_cast<void>(seed.Close());
         state.ResumeTiming();
         NBinder binder;
-        if (binder.Open(album, mount, kBinderUpdate) < 0) {
+        if (binder.Open(album, mount, NBinderMode::kUpdate) < 0) {
             state.SkipWithError("the archive did not open for update");
             break;
         }

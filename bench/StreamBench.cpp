@@ -28,7 +28,7 @@ struct BenchPrefix {
         NHostDrives::The().Reload();
         fSpec = NFileSpec(NFDirSpec(NFDriveSpec()), "values.bin");
         fLinuxPath = fRoot / "prefix" / "drive_c" / "values.bin";
-        NStream out = fSpec.Open(kStreamWrite, true);
+        NStream out = fSpec.Open(NStreamMode::kWrite, true);
         for (int32_t i = 0; i < kValueCount; ++i)
             out.WriteInt32(i * 2654435761u);
     }
@@ -54,7 +54,7 @@ void BM_LumoraBufferedReadInt32(benchmark::State& state)
 {
     BenchPrefix& prefix = Prefix();
     for (auto _ : state) {
-        NStream in = prefix.fSpec.Open(kStreamRead, true);
+        NStream in = prefix.fSpec.Open(NStreamMode::kRead, true);
         uint32_t sum = 0;
         for (int32_t i = 0; i < kValueCount; ++i)
             sum += static_cast<uint32_t>(in.ReadInt32());
@@ -98,7 +98,7 @@ void BM_LumoraBufferedWriteInt32(benchmark::State& state)
     NFileSpec spec(NFDirSpec(NFDriveSpec()), "out.bin");
     for (auto _ : state) {
         spec.Delete();
-        NStream out = spec.Open(kStreamWrite, true);
+        NStream out = spec.Open(NStreamMode::kWrite, true);
         for (int32_t i = 0; i < kValueCount; ++i)
             out.WriteInt32(i);
         out.Close();

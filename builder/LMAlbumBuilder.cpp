@@ -12,6 +12,8 @@
 #include "storage/NDateTime.h"
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
+#include "storage/NFIterator.h"
+#include "storage/NSegmentJournal.h"
 #include "storage/NStreamSegmented.h"
 
 #include <cstdio>
@@ -75,7 +77,7 @@ bool SpecOfHostPath(const char* path, NFileSpec& spec)
 bool IsSegmentSet(const NFileSpec& spec)
 {
     try {
-        NStream file = spec.Open(kStreamRead);
+        NStream file = spec.Open(NStreamMode::kRead);
         return NSegmentHeader::Read(file).has_value();
     } catch (const NFileException&) {
         return false;
@@ -142,7 +144,7 @@ void LMAlbumBuilder::StartInfo(InfoFile& info, const char* baseName, int32_t typ
     info.fSpec = NFileSpec(WorkFolder(), baseName);
     info.fSpec.MakeUnique();
     info.fSpec.Delete();
-    info.fStream = info.fSpec.Open(kStreamWrite, true);
+    info.fStream = info.fSpec.Open(NStreamMode::kWrite, true);
     info.fWriter = std::make_unique<LMChunkWriter>(info.fStream);
     info.fWriter->BeginFile(type, kInfoVersion);
 }
@@ -153,7 +155,7 @@ void LMAlbumBuilder::StoreInfo(InfoFile& info, const std::string& element)
     info.fWriter.reset();
     info.fStream.Close();
     info.fStream.Reset();
-    int64_t size = info.fSpec.Open(kStreamRead).GetLength();
+    int64_t size = info.fSpec.Open(NStreamMode::kRead).GetLength();
     fAlbum.Add(AlbumElement(element), info.fSpec, size);
     info.fSpec.Delete();
 }
@@ -224,8 +226,15 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
     // the set is reopened, counted and sealed under that name.
     if (limit > 0)
         fWorkSpec.SetName(NStreamSegmented::SegmentName(fOutputSpec, 0, 1));
+    fReplacingSet = limit > 0 && (fOutputSpec.Exists() || fWorkSpec.Exists());
     try {
-        if (fReplacing) {
+        if (fReplacingSet) {
+            fSetFolder = fOutputSpec.Dir().SubDir(NHostFileSystem::SiblingTempName(fOutputSpec.Name()) + ":");
+            DiscardSetFolder();
+            if (!fSetFolder.Create())
+                throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+            fWorkSpec = NFileSpec(fSetFolder, fWorkSpec.Name(), false);
+        } else if (fReplacing) {
             fWorkSpec.Delete();
         } else {
             fOutputSpec.DeleteWithSegments();
@@ -238,7 +247,7 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         } else {
             NBinder theme;
-            int32_t application = theme.Open(fThemeSpec, mount, kBinderRead);
+            int32_t application = theme.Open(fThemeSpec, mount, NBinderMode::kRead);
             if (application == -1 && !theme.IsOpen())
                 throw NFileException(kFileCannotOpen, fThemeSpec.DisplayName());
             if (!fAlbum.Create(fWorkSpec, mount, application | extra, limit, kAlbumTag))
@@ -256,13 +265,15 @@ int32_t LMAlbumBuilder::Create(const char* themePath, int32_t options, const cha
             if (!fAlbum.Close())
                 throw NFileException(kFileHostFailure, fOutputSpec.DisplayName());
         }
-        if (fAlbum.Open(fWorkSpec, mount, kBinderUpdate) == -1 && !fAlbum.IsOpen())
+        if (fAlbum.Open(fWorkSpec, mount, NBinderMode::kUpdate) == -1 && !fAlbum.IsOpen())
             throw NFileException(kFileCannotOpen, fOutputSpec.DisplayName());
         fCreated = true;
     } catch (const NFileException&) {
         if (fAlbum.IsOpen())
             static_cast<void>(fAlbum.Close());
         fWorkSpec.Delete();
+        if (fReplacingSet)
+            DiscardSetFolder();
         return kCreateFileError;
     }
     return fHandle;
@@ -298,7 +309,7 @@ bool LMAlbumBuilder::AddElement(const char* sourcePath, const std::string& eleme
         return false;
     if (!fAlbum.IsOpen())
         throw NFileException(kFileArchiveRefused, source.DisplayName());
-    int64_t size = source.Open(kStreamRead).GetLength();
+    int64_t size = source.Open(NStreamMode::kRead).GetLength();
     fAlbum.Add(AlbumElement(element), source, size);
     return true;
 }
@@ -387,6 +398,8 @@ void LMAlbumBuilder::Finish(bool seal)
             fFailed = true;
             if (fReplacing)
                 fWorkSpec.Delete();
+            if (fReplacingSet)
+                DiscardSetFolder();
             throw NFileException(kFileHostFailure, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
         }
     }
@@ -403,6 +416,8 @@ void LMAlbumBuilder::Finish(bool seal)
 
 void LMAlbumBuilder::Publish()
 {
+    if (fReplacingSet)
+        PublishSet();
     if (!fReplacing)
         return;
     fReplacing = false;
@@ -416,6 +431,58 @@ void LMAlbumBuilder::Publish()
     fWorkSpec = fOutputSpec;
 }
 
+void LMAlbumBuilder::PublishSet()
+{
+    fReplacingSet = false;
+    NFileSpec first(fOutputSpec.Dir(), fWorkSpec.Name(), false);
+    // The album there now: a set found through the output's name or the first segment's,
+    // or a single file under either.
+    std::vector<NFileSpec> old;
+    auto note = [&old](const NFileSpec& file) {
+        for (const NFileSpec& known : old) {
+            if (known.HostPath() == file.HostPath())
+                return;
+        }
+        old.push_back(file);
+    };
+    for (const NFileSpec& name : { fOutputSpec, first }) {
+        for (const NFileSpec& file : NStreamSegmented::SetFiles(name))
+            note(file);
+        if (name.Exists())
+            note(name);
+    }
+    NFDirSpec retired = fSetFolder.SubDir("old:");
+    std::vector<std::pair<std::string, std::string>> moves;
+    try {
+        if (!retired.Create())
+            throw NFileException(kFileCannotCreate, fOutputSpec.DisplayName(), NHostFileSystem::LastError());
+        // First the old album out of the way, then the new set in, all or nothing.
+        for (const NFileSpec& file : old)
+            moves.emplace_back(file.HostPath(), NFileSpec(retired, file.Name(), false).HostPath());
+        for (const NFileSpec& file : NStreamSegmented::SetFiles(fWorkSpec))
+            moves.emplace_back(file.HostPath(), NFileSpec(fOutputSpec.Dir(), file.Name(), false).HostPath());
+        NSegmentJournal::MoveAll(first.HostPath(), moves);
+    } catch (const NFileException&) {
+        fFailed = true;
+        DiscardSetFolder();
+        throw;
+    }
+    fWorkSpec = first;
+    DiscardSetFolder();
+}
+
+void LMAlbumBuilder::DiscardSetFolder()
+{
+    for (const NFDirSpec& folder : { fSetFolder.SubDir("old:"), fSetFolder }) {
+        for (NFileIterator files({ folder }); !files.Done(); files.Next())
+            files.Value().Delete();
+        std::string path = folder.HostPath();
+        if (path.size() > 1 && path.back() == '\\')
+            path.pop_back();
+        NHostFileSystem::RemoveDirectory(path);
+    }
+}
+
 int32_t LMAlbumBuilder::NumSegments()
 {
     if (fSegmentCount != 0)
@@ -423,7 +490,7 @@ int32_t LMAlbumBuilder::NumSegments()
     Finish(false);
     if (!fWorkSpec.Exists())
         return 0;
-    NStream file = fWorkSpec.Open(kStreamRead);
+    NStream file = fWorkSpec.Open(NStreamMode::kRead);
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
     fSegmentCount = header && header->fCount > 0 ? header->fCount : 1;
     return fSegmentCount;

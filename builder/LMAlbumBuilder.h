@@ -76,6 +76,8 @@ private:
     bool ChooseOutput(const char* outputPath);
     // Moves a finished temporary album over the output.
     void Publish();
+    void PublishSet();
+    void DiscardSetFolder();
     NFileSpec AlbumElement(const std::string& name) const;
 
     int32_t fHandle;
@@ -88,6 +90,10 @@ private:
     // there, a temporary file beside it that replaces the output once finished.
     NFileSpec fWorkSpec;
     bool fReplacing = false;
+    // A segmented album over an album already there is built in a folder of its own beside
+    // it, under its final names, and moved in as one journalled step once finished.
+    NFDirSpec fSetFolder;
+    bool fReplacingSet = false;
     bool fFailed = false;          // finishing failed: nothing is published
     std::string fOutputHostName;
     int32_t fSegmentCount = 0;     // 0 until first asked

@@ -118,7 +118,7 @@ void LMThemeCache::Load()
         return;
     bool valid = false;
     try {
-        NStream in = fFile.Open(kStreamRead, true);
+        NStream in = fFile.Open(NStreamMode::kRead, true);
         LMChunkReader reader(in);
         int32_t type = 0;
         uint32_t version = 0;
@@ -198,7 +198,7 @@ void LMThemeCache::Save()
     // the queries answer from the archives all the same, and the file stays as it was.
     try {
         NFileReplacement replacement(fFile);
-        NStream out = replacement.Temporary().Open(kStreamWrite, true);
+        NStream out = replacement.Temporary().Open(NStreamMode::kWrite, true);
         Write(out);
         out.Close();
         replacement.Commit();

@@ -78,7 +78,7 @@ bool LMThemeProject::Load()
 {
     NFDirSpec assets = NFAppDirSpec::The().SubDir(kAssetsRoot);
     try {
-        NStream in = NFileSpec(assets, kProjDirFile).Open(kStreamRead);
+        NStream in = NFileSpec(assets, kProjDirFile).Open(NStreamMode::kRead);
         char line[kProjDirCapacity] = {};
         in.ReadLine(line, kProjDirCapacity);
         fProjectName = line;
@@ -96,7 +96,7 @@ bool LMThemeProject::Load()
     fPhotoFolder = NFAppDirSpec::The().SubDir(kPhotoFolder);
     fThemeFileName = fProjectName + kThemeExtension;
     try {
-        NStream profile = NFileSpec(fAssetFolder, kProfileFile).Open(kStreamRead, true);
+        NStream profile = NFileSpec(fAssetFolder, kProfileFile).Open(NStreamMode::kRead, true);
         ReadProfile(profile);
     } catch (const NFileException&) {
         // A missing profile leaves the defaults.

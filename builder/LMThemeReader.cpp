@@ -24,7 +24,7 @@ LMThemeReader::LMThemeReader(const char* themePath)
     if (themePath == nullptr || !NFileSpec::FromHostPath(themePath, spec))
         return;
     try {
-        static_cast<void>(fTheme.Open(spec, NFAppDirSpec::The().SubDir(kMountFolder), kBinderRead));
+        static_cast<void>(fTheme.Open(spec, NFAppDirSpec::The().SubDir(kMountFolder), NBinderMode::kRead));
     } catch (const NFileException&) {
         return;
     }
@@ -50,7 +50,7 @@ std::string LMThemeReader::Name(const std::string& languageName)
     for (const std::string& language : {languageName, std::string(kFallbackLanguage)}) {
         NFileSpec name(fProject.AssetFolder(), std::string(kHelpFolder) + language + kNameFile);
         try {
-            NStream in = name.Open(kStreamRead);
+            NStream in = name.Open(NStreamMode::kRead);
             char line[kNameCapacity + 1] = {};
             in.ReadLine(line, sizeof line);
             return line;
@@ -66,7 +66,7 @@ std::vector<uint8_t> LMThemeReader::ReadAsset(const char* name)
     if (!fRegistered || !fProject.HasProject())
         return {};
     try {
-        NStream in = NFileSpec(fProject.AssetFolder(), name).Open(kStreamRead);
+        NStream in = NFileSpec(fProject.AssetFolder(), name).Open(NStreamMode::kRead);
         int64_t length = in.GetLength();
         if (length <= 0 || length > kMaxAssetSize)
             return {};

@@ -112,7 +112,7 @@ bool ContainsNoCase(const std::string& text, const char* part)
 bool HidesTheme(std::vector<uint8_t>& features)
 {
     try {
-        NStream in(std::make_unique<NStreamMem>(features.data(), static_cast<int64_t>(features.size()), kStreamRead));
+        NStream in(std::make_unique<NStreamMem>(features.data(), static_cast<int64_t>(features.size()), NStreamMode::kRead));
         LMChunkReader reader(in);
         int32_t type = 0;
         uint32_t version = 0;

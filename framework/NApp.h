@@ -4,7 +4,7 @@
 #include "framework/NInputEvent.h"
 #include "framework/NPortHandle.h"
 #include "framework/NPortListener.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "storage/NFileSpec.h"
 
 #include <cstdint>

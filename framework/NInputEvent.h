@@ -3,7 +3,7 @@
 
 #include "framework/NKeyTable.h"
 #include "framework/NReferable.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/NInputEvent.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <vector>
 

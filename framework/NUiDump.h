@@ -1,7 +1,7 @@
 // The UI dump: what a GUI test reads instead of guessing where things are drawn.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <string>

@@ -4,6 +4,7 @@
 #include "framework/NAppClock.h"
 #include "framework/NEventCodes.h"
 #include "framework/NKeyTable.h"
+#include "platform/NHostCommandLine.h"
 #include "platform/NHostDialogs.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostFileSystem.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -84,17 +86,14 @@ NWinApp::~NWinApp()
 
 std::string NWinApp::JoinArguments(int argc, char** argv)
 {
-    std::string line;
-    for (int i = 1; i < argc; ++i) {
-        std::string word = argv[i];
-        if (!line.empty())
-            line.push_back(' ');
-        if (word.empty() || word.find_first_of(" \t") != std::string::npos)
-            line += '"' + word + '"';
-        else
-            line += word;
+    std::vector<std::string> arguments;
+    std::string problem;
+    if (!NHostCommandLine::FromUtf8Arguments(argc, argv, arguments, problem)) {
+        // Nothing the program would do with a name it cannot hold is right: it stops here.
+        std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "program", problem.c_str());
+        std::exit(kBadArgumentsExit);
     }
-    return line;
+    return NHostCommandLine::Join(arguments);
 }
 
 int NWinApp::ProgramEntry(int argc, char** argv)

@@ -47,11 +47,15 @@ public:
     static constexpr size_t kMaxDroppedName = 300;
     static constexpr size_t kMaxModuleName = 500;
 
+    static constexpr int kBadArgumentsExit = 2;
+
     /// The program entry: stores the command line, starts up, runs and shuts down the one
     /// application object. The exit code is always 0.
     static int ProgramEntry(int argc, char** argv);
-    /// The command line as the platform hands it over: the words after the program's name,
-    /// quoted where they hold blanks.
+    /// The command line as the platform hands it over: the words after the program's name in
+    /// Windows-1252, quoted so that they split back unchanged. An argument with a character
+    /// outside the code page is named on standard error and the process exits with
+    /// kBadArgumentsExit.
     static std::string JoinArguments(int argc, char** argv);
 
     // Lifetime

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int index : { 0, 1 }) {
         NBinder binder;
         try {
-            NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), kStreamRead));
+            NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), NStreamMode::kRead));
             if (binder.OpenStream(std::move(stream), NFDirSpec(NFDriveSpec("\\\\fuzz\\")), index) < 0)
                 continue;
         } catch (const NFileException&) {

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> bytes(data, data + size);
     // Chunks up to "fini": every body read or skipped, as the info and cache readers do.
     try {
-        NStream in(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), kStreamRead));
+        NStream in(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), NStreamMode::kRead));
         LMChunkReader reader(in);
         int32_t type = 0;
         uint32_t version = 0;
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     // The same bytes as a theme profile.
     try {
-        NStream profile(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), kStreamRead));
+        NStream profile(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), NStreamMode::kRead));
         LMThemeProject project;
         project.ReadProfile(profile);
     } catch (const NFileException&) {

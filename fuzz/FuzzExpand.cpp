@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ExpandAll(input, trickle);
 
     // Whatever is compressed expands to itself, written whole or in pieces.
-    NStream packed(std::make_unique<NTestByteStream>(std::vector<uint8_t>(), kStreamWrite));
+    NStream packed(std::make_unique<NTestByteStream>(std::vector<uint8_t>(), NStreamMode::kWrite));
     {
         NStreamCompress compress(packed);
         size_t at = 0;

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Decode(data, size, header.fWidth, header.fHeight, scales[choice & 3], true, (choice & 4) != 0);
 
     NStream source = Input(data, size);
-    NStream target(std::make_unique<NTestByteStream>(std::vector<uint8_t>{}, kStreamWrite));
+    NStream target(std::make_unique<NTestByteStream>(std::vector<uint8_t>{}, NStreamMode::kWrite));
     try {
         NPhotoPreparer().Prepare(source, target);
     } catch (const NFileException&) {

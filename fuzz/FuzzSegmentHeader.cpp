@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (header->DescribesSet() && (header->fCount <= 0 || header->fCount > NStreamSegmented::kMaxSegments))
         __builtin_trap();
     // What is read can be written back and reads the same.
-    NStream out(std::make_unique<NTestByteStream>(std::vector<uint8_t>(), kStreamUpdate));
+    NStream out(std::make_unique<NTestByteStream>(std::vector<uint8_t>(), NStreamMode::kUpdate));
     header->Write(out);
     std::optional<NSegmentHeader> again = NSegmentHeader::Read(out);
     if (!again || again->fCount != header->fCount || again->fIndex != header->fIndex

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The first bytes up to a zero are a command line, all of them a program file.
     std::string_view text(reinterpret_cast<const char*>(data), size);
     (void)KSetupOptions::Parse(text.substr(0, text.find('\0')));
-    NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), kStreamRead));
+    NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), NStreamMode::kRead));
     try {
         KComponentHeader header;
         header.Read(stream);

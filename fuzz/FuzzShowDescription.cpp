@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> bytes(data, data + size);
     std::map<std::string, std::string> chunks;
     try {
-        NStream in(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), kStreamRead));
+        NStream in(std::make_unique<NStreamMem>(bytes.data(), static_cast<int64_t>(bytes.size()), NStreamMode::kRead));
         (void)KAlbum::ReadChunks(in, chunks);
     } catch (const NFileException&) {
         // A short read ends it; it must never crash or read out of bounds.

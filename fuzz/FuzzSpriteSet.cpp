@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     NFileSpec spec = SpecOf(path);
     // The directory from memory, the pixels later from the file, as a sprite reads them.
     NSpSet set;
-    NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), kStreamRead));
+    NStream stream(std::make_unique<NStreamMem>(const_cast<uint8_t*>(data), static_cast<int64_t>(size), NStreamMode::kRead));
     set.ReadSet(stream, spec);
     set.Preload(NSpSet::kAllFrames);
     int budget = kFrameBudget;

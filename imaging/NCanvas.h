@@ -4,7 +4,7 @@
 #include "imaging/NCanvasMaker.h"
 #include "imaging/NFont.h"
 #include "imaging/NPaletteData.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <memory>

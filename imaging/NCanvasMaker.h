@@ -1,7 +1,7 @@
 // What makes drawing surfaces for canvas sprite sets (the canvas of a canvas sprite).
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <memory>

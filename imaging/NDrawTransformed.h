@@ -1,7 +1,7 @@
 // Resampling one image into another through an affine map given by three point pairs.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // Whole-image operations: box-filter reduction and masked recolouring.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 

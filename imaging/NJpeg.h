@@ -2,7 +2,7 @@
 // 32-bit images, over the program's streams.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <memory>

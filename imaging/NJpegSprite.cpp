@@ -45,7 +45,7 @@ NRect NJpegSprite::JpegInfo(const NFileSpec& spec, int* components, NJpegHeader*
     NRect rect;
     int count = 0;
     try {
-        NStream stream = spec.Open(kStreamRead);
+        NStream stream = spec.Open(NStreamMode::kRead);
         int64_t position = stream.GetPosition();
         if (!ReadJpegHeader(stream, rect, count, header))
             rect = NRect();
@@ -61,7 +61,7 @@ NRect NJpegSprite::JpegInfo(const NFileSpec& spec, int* components, NJpegHeader*
 bool NJpegSprite::IsJpegFile(const NFileSpec& spec)
 {
     try {
-        NStream stream = spec.Open(kStreamRead);
+        NStream stream = spec.Open(NStreamMode::kRead);
         int64_t position = stream.GetPosition();
         uint8_t start[sizeof kStartOfImage] = {};
         int32_t count = stream.Read(sizeof start, start);
@@ -93,7 +93,7 @@ void NJpegSprite::LoadJpeg(const NFileSpec& spec, int scale)
     fTask->fDecoder = std::make_unique<NJpegDecoder>();
     bool started = false;
     try {
-        fTask->fStream = std::make_unique<NStream>(spec.Open(kStreamRead));
+        fTask->fStream = std::make_unique<NStream>(spec.Open(NStreamMode::kRead));
         started = BeginJpegDecode(*fTask->fDecoder, *fTask->fStream, reinterpret_cast<uint32_t*>(image->GetBits()),
                                   image->RowBytes() / kBytesPerPixel, fDecodedSize, image, image->Bounds(), scale);
     } catch (const NFileException&) {
@@ -128,7 +128,7 @@ bool NJpegSprite::SaveJpeg(const NFileSpec& spec, int quality)
     try {
         if (spec.Exists())
             spec.Delete();
-        NStream stream = spec.Open(kStreamWrite);
+        NStream stream = spec.Open(NStreamMode::kWrite);
         bool written = WriteJpeg(stream, *image, quality);
         stream.Close();
         return written;

@@ -107,7 +107,7 @@ bool NPaletteData::ReadFile(const NFileSpec& spec, bool reserveSystemColors, int
 {
     uint8_t block[kBlockBytes];
     try {
-        NStream stream = spec.Open(kStreamRead);
+        NStream stream = spec.Open(NStreamMode::kRead);
         uint8_t header[kHeaderBytes];
         stream.ReadFully(kHeaderBytes, header);
         if (ReadUpTo(stream, kBlockBytes, block) < kMinimumBlockBytes)

@@ -6,6 +6,7 @@
 #include "imaging/NJpeg.h"
 #include "imaging/NSpMemImage.h"
 #include "storage/NFileException.h"
+#include "storage/NFileReplacement.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStream.h"
 
@@ -172,16 +173,20 @@ NPreparedPhoto NPhotoPreparer::Prepare(const NFileSpec& source, const NFileSpec&
     uint32_t date = PhotoDate(source);
     NPreparedPhoto result;
     try {
-        NStream in = source.Open(kStreamRead);
-        target.Delete();
-        NStream out = target.Open(kStreamWrite);
+        NStream in = source.Open(NStreamMode::kRead);
+        // Written beside the target and moved over it only when complete, so a skipped or
+        // failed photo leaves an earlier target as it was, and a photo prepared onto its own
+        // name is read whole before it is replaced.
+        NFileReplacement replacement(target);
+        NStream out = replacement.Temporary().Open(NStreamMode::kWrite);
         result = Prepare(in, out);
         out.Close();
+        in.Reset();
+        if (result.fOk)
+            replacement.Commit();
     } catch (const NFileException& error) {
         result = Skip(error.what());
     }
-    if (!result.fOk)
-        target.Delete();
     result.fDate = date;
     return result;
 }

@@ -1,7 +1,7 @@
 // The pixel loops behind DrawTo, MaskTo and ScaleAlpha, one per depth pair.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <cstring>

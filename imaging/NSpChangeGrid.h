@@ -1,7 +1,7 @@
 // The change grid: areas to redraw, snapped to 16-pixel cells and merged into rectangles.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // One frame of a sprite set: an image and where it lies relative to the sprite.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 

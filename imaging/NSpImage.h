@@ -2,7 +2,7 @@
 #pragma once
 
 #include "imaging/NPalette.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 

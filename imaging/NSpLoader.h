@@ -2,7 +2,7 @@
 // chained 8-bit surface that palette displays are fed from.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "imaging/NSpFrame.h"
 #include "imaging/NSpMemImage.h"
 #include "platform/NHostPalette.h"

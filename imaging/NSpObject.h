@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/NEventTarget.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "imaging/NUiDescription.h"
 
 #include <cstdint>

@@ -114,7 +114,7 @@ void NSpSet::ResolveFrames()
 NStream& NSpSet::AcquireStream()
 {
     if (fStreamUsers == 0 || !fStream) {
-        fStream = fSpec.Open(kStreamRead, true);
+        fStream = fSpec.Open(NStreamMode::kRead, true);
         fStreamUsers = 0;
     }
     ++fStreamUsers;

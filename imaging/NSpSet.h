@@ -1,7 +1,7 @@
 // Sprite sets: the frames and images of one sprite file, or of one sprite made in memory.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "imaging/NSpFrame.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStream.h"

@@ -134,7 +134,7 @@ bool NSprite::LoadSpriteFile(const NFileSpec& spec)
     NVectorPtr<NSpSet> set(new NSpSet());
     bool complete = false;
     try {
-        NStream stream = spec.Open(kStreamRead, true);
+        NStream stream = spec.Open(NStreamMode::kRead, true);
         complete = set->ReadSet(stream, spec);
     } catch (const NFileException&) {
         complete = false;

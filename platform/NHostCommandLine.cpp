@@ -1,6 +1,8 @@
 // Command-line splitting and quoting by the rules of the host's C runtime.
 #include "platform/NHostCommandLine.h"
 
+#include "platform/NHostCodePage.h"
+
 static bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -102,4 +104,31 @@ std::string NHostCommandLine::Join(const std::vector<std::string>& arguments)
         line += Quote(argument);
     }
     return line;
+}
+
+bool NHostCommandLine::FromUtf8Arguments(int argc, const char* const* argv, std::vector<std::string>& arguments,
+                                         std::string& problem)
+{
+    arguments.clear();
+    for (int at = 1; at < argc; ++at) {
+        std::string ansi;
+        std::string bad;
+        if (!NHostCodePage::Utf8ToAnsi(argv[at], ansi, &bad)) {
+            problem = "argument " + std::to_string(at) + " \"" + argv[at] + "\" has the character \"" + bad
+                + "\", which Windows-1252 does not hold";
+            arguments.clear();
+            return false;
+        }
+        arguments.push_back(std::move(ansi));
+    }
+    return true;
+}
+
+std::vector<std::string> NHostCommandLine::ToUtf8Arguments(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> utf8;
+    utf8.reserve(arguments.size());
+    for (const std::string& argument : arguments)
+        utf8.push_back(NHostCodePage::AnsiToUtf8(argument));
+    return utf8;
 }

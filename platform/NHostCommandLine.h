@@ -20,4 +20,12 @@ public:
     static std::string Quote(std::string_view argument);
     /// Quoted arguments joined by single blanks.
     static std::string Join(const std::vector<std::string>& arguments);
+
+    /// The Windows-1252 form of a program's own arguments (argv[1] onward), which Linux hands
+    /// over in UTF-8. False when an argument holds a character outside the code page:
+    /// `problem` then names the argument by its number and text, and the character.
+    static bool FromUtf8Arguments(int argc, const char* const* argv, std::vector<std::string>& arguments,
+                                  std::string& problem);
+    /// The UTF-8 form of arguments for a program being started (every Windows-1252 text has one).
+    static std::vector<std::string> ToUtf8Arguments(const std::vector<std::string>& arguments);
 };

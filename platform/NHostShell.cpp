@@ -1,6 +1,7 @@
 // Program start and shell open over NHostProcess, with host paths mapped through the drive table.
 #include "platform/NHostShell.h"
 
+#include "platform/NHostCodePage.h"
 #include "platform/NHostCommandLine.h"
 #include "platform/NHostDrives.h"
 #include "platform/NHostFileSystem.h"
@@ -204,7 +205,9 @@ int32_t NHostShell::StartCommandLine(std::string_view commandLine)
         }
     }
     std::vector<std::string> argv = {linuxPath};
-    for (std::string& argument : NHostCommandLine::SplitArguments(commandLine.substr(argumentsAt)))
+    // Host text is Windows-1252; the started Linux program takes UTF-8.
+    std::vector<std::string> arguments = NHostCommandLine::SplitArguments(commandLine.substr(argumentsAt));
+    for (std::string& argument : NHostCommandLine::ToUtf8Arguments(arguments))
         argv.push_back(std::move(argument));
     int startError = NHostProcess::StartDetached(argv);
     return startError == 0 ? kShellStarted : ErrorFromErrno(startError);
@@ -261,7 +264,7 @@ int32_t NHostShell::Open(std::string_view target, std::string_view parameters, s
     if (target.empty())
         return kShellFileNotFound;
     if (IsAddress(target))
-        return OpenWithDesktop(std::string(target));
+        return OpenWithDesktop(NHostCodePage::AnsiToUtf8(target));
 
     std::string hostPath = Absolute(std::string(target));
     std::string linuxPath;
@@ -276,7 +279,9 @@ int32_t NHostShell::Open(std::string_view target, std::string_view parameters, s
         return OpenWithDesktop(linuxPath);
     if (EndsWithFolded(linuxPath, kInternetShortcutExtension)) {
         std::string address;
-        return ReadShortcutAddress(linuxPath, address) ? OpenWithDesktop(address) : kShellBadFormat;
+        if (!ReadShortcutAddress(linuxPath, address))
+            return kShellBadFormat;
+        return OpenWithDesktop(NHostCodePage::AnsiToUtf8(address));
     }
     if (!IsProgramFile(linuxPath))
         return OpenWithDesktop(linuxPath);
@@ -285,7 +290,7 @@ int32_t NHostShell::Open(std::string_view target, std::string_view parameters, s
     if (!workingFolder.empty() && !NHostDrives::The().ToLinux(workingFolder, folder))
         return kShellPathNotFound;
     std::vector<std::string> argv = {linuxPath};
-    for (std::string& argument : NHostCommandLine::SplitArguments(parameters))
+    for (std::string& argument : NHostCommandLine::ToUtf8Arguments(NHostCommandLine::SplitArguments(parameters)))
         argv.push_back(std::move(argument));
     int error = NHostProcess::StartDetached(argv, folder);
     return error == 0 ? kShellStarted : ErrorFromErrno(error);

@@ -12,6 +12,7 @@
 
 #include "imaging/NJpegSprite.h"
 #include "storage/NBinderRegistry.h"
+#include "storage/NChunkReader.h"
 #include "storage/NFileException.h"
 #include "storage/NStream.h"
 
@@ -20,7 +21,6 @@
 #include <cstdlib>
 #include <set>
 
-static constexpr size_t kTagLength = 4;
 static constexpr int32_t kStringLengthBytes = 2;
 static constexpr int32_t kIntegerBytes = 4;
 static constexpr int32_t kMillisecondsPerSecond = 1000;
@@ -132,20 +132,8 @@ bool KAlbum::ReadChunks(const NFileSpec& spec, std::map<std::string, std::string
 
 bool KAlbum::ReadChunks(NStream& in, std::map<std::string, std::string>& chunks)
 {
-    in.ReadInt32();
-    in.ReadInt32();
-    for (;;) {
-        char tag[kTagLength];
-        in.ReadFully(kTagLength, tag);
-        int32_t length = in.ReadInt32();
-        std::string name(tag, kTagLength);
-        if (name == "fini")
-            return true;
-        if (length < 0 || length > in.GetLength() - in.GetPosition())
-            return false;
-        std::string body(static_cast<size_t>(length), '\0');
-        if (length > 0)
-            in.ReadFully(length, body.data());
+    return NChunkReader::ReadAll(in, [&chunks](const std::string& name, std::string body) {
+        auto length = static_cast<int32_t>(body.size());
         auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(body[i])); };
         if (length >= kStringLengthBytes && static_cast<int32_t>(byte(0) << 8 | byte(1)) == length - kStringLengthBytes)
             chunks[name] = body.substr(kStringLengthBytes);
@@ -153,7 +141,7 @@ bool KAlbum::ReadChunks(NStream& in, std::map<std::string, std::string>& chunks)
             chunks[name] = std::to_string(static_cast<int32_t>(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)));
         else if (!chunks.count(name))
             chunks[name] = std::string();
-    }
+    });
 }
 
 std::string KAlbum::ReadText(const std::string& path) const

@@ -6,10 +6,12 @@
 #include "storage/NCaseFold.h"
 #include "storage/NCrc32.h"
 #include "storage/NFileException.h"
+#include "storage/NSegmentJournal.h"
 #include "storage/NStreamBinder.h"
 #include "storage/NStreamCompress.h"
 #include "storage/NStreamExpand.h"
 #include "storage/NStreamFile.h"
+#include "storage/NStreamSegmented.h"
 #include "platform/NHostFileSystem.h"
 
 #include <algorithm>
@@ -218,11 +220,24 @@ NBinder::~NBinder()
 bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t application, int64_t segmentLimit,
                      int32_t tag)
 {
-    if (IsOpen() || spec.CanOpen(kStreamRead))
+    if (IsOpen() || spec.CanOpen(NStreamMode::kRead))
         return false;
     spec.Delete();
     try {
-        fFile = spec.Open(kStreamWrite, true, segmentLimit);
+        if (segmentLimit > 1) {
+            // The files of a new set are journalled as they are made, so a create that is
+            // cut off leaves no half set behind; the lock keeps readers from undoing it.
+            fSpec = spec;
+            fSetJournal = std::make_unique<NSegmentJournal>(spec.HostPath());
+            fSetJournal->Begin({});
+            fSetJournal->WillCreate(spec);
+        }
+        fFile = spec.Open(NStreamMode::kWrite, true, segmentLimit);
+        if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
+            set->SetObserver(fSetJournal.get());
+            if (!(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock()))
+                throw NFileException(kFileArchiveRefused, spec.DisplayName(), fLock.LastError());
+        }
         NBinderHeader header;
         header.fApplication = application;
         header.fTag = tag;
@@ -232,35 +247,42 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
         fPlace.fValid = true;
     } catch (const NFileException&) {
         fFile.Reset();
+        if (fSetJournal && fSetJournal->IsBegun())
+            static_cast<void>(NBinderJournal::Recover(spec.HostPath(), true));
+        fSetJournal.reset();
+        fLock.Close();
         return false;
     }
     fMount = mount;
-    fMode = kBinderCreated;
+    fMode = NBinderMode::kCreated;
     fRoot = std::make_unique<NBinderFolder>();
     fEndOfData = NBinderHeader::kSize;
     fModified = true;
     return true;
 }
 
-int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index)
+int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, NBinderMode mode, int index)
 {
-    if (IsOpen() || (mode != kBinderRead && mode != kBinderUpdate) || (mode == kBinderUpdate && index != 0))
+    if (IsOpen() || (mode != NBinderMode::kRead && mode != NBinderMode::kUpdate) || (mode == NBinderMode::kUpdate && index != 0))
         return -1;
-    // Opening for update would create a missing file only to find it is no binder.
-    if (!spec.Exists())
+    // Opening for update would create a missing file only to find it is no binder. A
+    // journal without its archive (a set whose making stopped before its first file) goes.
+    if (!spec.Exists()) {
+        static_cast<void>(NBinderJournal::Recover(spec.HostPath(), false));
         return -1;
+    }
     // One updater at a time; and an archive whose last update was cut off is put back first.
-    if (mode == kBinderUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
+    if (mode == NBinderMode::kUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {
         fLock.Close();
         return -1;
     }
-    if (!NBinderJournal::Recover(spec.HostPath(), mode == kBinderUpdate)) {
+    if (!NBinderJournal::Recover(spec.HostPath(), mode == NBinderMode::kUpdate)) {
         fLock.Close();
         return -1;
     }
     fSpec = spec;
     try {
-        fFile = spec.Open(mode, false, 1);
+        fFile = spec.Open(mode == NBinderMode::kUpdate ? NStreamMode::kUpdate : NStreamMode::kRead, false, 1);
     } catch (const NFileException&) {
         fLock.Close();
         return -1;
@@ -285,10 +307,10 @@ int32_t NBinder::OpenStream(NStream stream, const NFDirSpec& mount, int index)
     fFile = std::move(stream);
     fMount = mount;
     fSpec = NFileSpec();
-    return OpenLocated(kBinderRead, index);
+    return OpenLocated(NBinderMode::kRead, index);
 }
 
-int32_t NBinder::OpenLocated(int mode, int index)
+int32_t NBinder::OpenLocated(NBinderMode mode, int index)
 {
     fPlace = Locate(fFile, index);
     if (!fPlace.fValid) {
@@ -357,13 +379,21 @@ bool NBinder::Close()
         written = false;
         fLastHostError = NHostFileSystem::LastError();
     }
-    bool undo = !written && fJournal && fJournal->IsBegun();
+    if (written && fSetJournal) {
+        auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get());
+        if (!fSetJournal->Commit(set ? set->SegmentPaths() : std::vector<std::string>())) {
+            written = false;
+            fLastHostError = NHostFileSystem::LastError();
+        }
+    }
+    bool undo = !written && ((fJournal && fJournal->IsBegun()) || (fSetJournal && fSetJournal->IsBegun()));
     Release();
     // The update could not be finished: the archive goes back to what it was before it.
     // When even that fails, the journal stays beside the archive for the next open.
     if (undo)
         static_cast<void>(NBinderJournal::Recover(fSpec.HostPath(), true));
     fJournal.reset();
+    fSetJournal.reset();
     fLock.Close();
     return written;
 }
@@ -380,13 +410,24 @@ void NBinder::Release()
 
 void NBinder::PrepareChange()
 {
-    if (fMode != kBinderUpdate || fJournal)
-        return;
-    // A segmented set is changed segment by segment through its own stream; only a plain
-    // file can be put back byte for byte.
-    if (!dynamic_cast<NStreamFile*>(fFile.Get()))
+    if (fMode != NBinderMode::kUpdate || fJournal || fSetJournal)
         return;
     int64_t length = fFile.GetLength();
+    if (auto* set = dynamic_cast<NStreamSegmented*>(fFile.Get())) {
+        // A set: the same ranges in whichever segments hold them, every header, and then
+        // the segments the change makes and renames, as it makes and renames them.
+        std::vector<std::pair<int64_t, int64_t>> ranges = { { fEndOfData, std::max<int64_t>(length - fEndOfData, 0) } };
+        if (fPlace.fHeader.fVersion != NBinderHeader::kCompressedVersion)
+            ranges.emplace_back(fPlace.fStart + 8, 4);
+        auto journal = std::make_unique<NSegmentJournal>(fSpec.HostPath());
+        journal->Begin(set->Snapshot(ranges));
+        set->SetObserver(journal.get());
+        fSetJournal = std::move(journal);
+        return;
+    }
+    // Only a plain file can be put back byte for byte.
+    if (!dynamic_cast<NStreamFile*>(fFile.Get()))
+        return;
     std::vector<NBinderJournal::Range> ranges;
     NBinderJournal::Range tail;
     tail.fOffset = fEndOfData;
@@ -474,14 +515,14 @@ bool NBinder::Lookup(const NFileSpec& spec, int64_t& position, int32_t& size) co
 
 void NBinder::Add(const NFileSpec& target, const NFileSpec& source, int64_t size)
 {
-    if (!IsOpen() || fMode == kBinderRead)
+    if (!IsOpen() || fMode == NBinderMode::kRead)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
     if (size < 0 || fEndOfData - fPlace.fStart + size > kMaxOffset)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
     NBinderFolder* existing = FindFolder(target.Dir(), false);
     if (existing && existing->FindFile(target.Name()))
         throw NFileException(kFileArchiveRefused, target.DisplayName());
-    NStream in = source.Open(kStreamRead, true);
+    NStream in = source.Open(NStreamMode::kRead, true);
     NBinderFolder* folder = FindFolder(target.Dir(), true);
     if (!folder)
         throw NFileException(kFileArchiveRefused, target.DisplayName());
@@ -552,7 +593,7 @@ bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
     if (!NBinderJournal::Recover(spec.HostPath(), false))
         return false;
     try {
-        NStream file = spec.Open(kStreamRead, false, 1);
+        NStream file = spec.Open(NStreamMode::kRead, false, 1);
         NBinderPlace place = Locate(file, index);
         if (!place.fValid)
             return true;
@@ -577,15 +618,18 @@ void NBinder::Seal(const NFileSpec& spec, int index)
     NBinderPlace place;
     uint32_t checksum = 0;
     {
-        NStream file = spec.Open(kStreamRead, false, 1);
+        NStream file = spec.Open(NStreamMode::kRead, false, 1);
         place = Locate(file, index);
         // A short header has no room for the checksum: rewriting it would overwrite data.
         if (!place.fValid || place.fHeader.fSize < NBinderHeader::kSize)
             throw NFileException(kFileArchiveRefused, spec.DisplayName());
         checksum = ComputeChecksum(file, place);
     }
-    NStream file = spec.Open(kStreamUpdate, false, 1);
+    // Declared first so that the set's stream, finishing as it goes, still has its journal.
+    NSegmentJournal setJournal(spec.HostPath());
+    NStream file = spec.Open(NStreamMode::kUpdate, false, 1);
     NBinderJournal journal(spec.HostPath());
+    auto* set = dynamic_cast<NStreamSegmented*>(file.Get());
     if (dynamic_cast<NStreamFile*>(file.Get())) {
         NBinderJournal::Range header;
         header.fOffset = place.fStart;
@@ -593,6 +637,9 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         file.Seek(place.fStart);
         file.ReadFully(NBinderHeader::kSize, header.fBytes.data());
         journal.Begin(file.GetLength(), { header });
+    } else if (set) {
+        setJournal.Begin(set->Snapshot({ { place.fStart, NBinderHeader::kSize } }));
+        set->SetObserver(&setJournal);
     }
     place.fHeader.fChecksum = static_cast<int32_t>(checksum);
     try {
@@ -600,12 +647,13 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         file.Seek(place.fStart);
         WriteHeader(file, place.fHeader);
         file.Close();
-        if (!journal.Commit())
+        bool committed = set ? setJournal.Commit(set->SegmentPaths()) : journal.Commit();
+        if (!committed)
             throw NFileException(kFileHostFailure, spec.DisplayName(), NHostFileSystem::LastError());
     } catch (const NFileException&) {
         file.Reset();
         // When even that fails, the journal stays beside the archive for the next open.
-        if (journal.IsBegun())
+        if (journal.IsBegun() || setJournal.IsBegun())
             static_cast<void>(NBinderJournal::Recover(spec.HostPath(), true));
         throw;
     }

@@ -13,12 +13,19 @@
 class NBinderCopyFilter;
 class NStreamBinder;
 
-// Open modes of a binder.
-enum : int {
-    kBinderRead = 0,
-    kBinderCreated = 1,
-    kBinderUpdate = 2,
+/// How a binder is open. Not a stream mode: a binder is never opened for writing, and it
+/// opens its file in a mode of its own choosing.
+enum class NBinderMode : int {
+    kRead = 0,      // elements are read
+    kCreated = 1,   // newly made, elements are added
+    kUpdate = 2,    // an existing binder, elements are added
 };
+
+// The former spellings, kept only so that code written against them still builds; they go
+// once no caller uses them.
+inline constexpr NBinderMode kBinderRead = NBinderMode::kRead;
+inline constexpr NBinderMode kBinderCreated = NBinderMode::kCreated;
+inline constexpr NBinderMode kBinderUpdate = NBinderMode::kUpdate;
 
 /// The 24-byte header at the binder's start S (all integers big-endian):
 ///
@@ -62,6 +69,8 @@ struct NBinderPlace {
     bool fValid = false;
 };
 
+class NSegmentJournal;
+
 class NBinder {
 public:
     NBinder();
@@ -72,7 +81,7 @@ public:
                 int32_t tag = NBinderHeader::kNoTag);
     /// Opens binder `index` of the file for reading or update; returns the application
     /// number, or -1 when refused. A damaged directory throws NFileException.
-    [[nodiscard]] int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, int mode, int index = 0);
+    [[nodiscard]] int32_t Open(const NFileSpec& spec, const NFDirSpec& mount, NBinderMode mode, int index = 0);
     /// Opens over a stream already open for reading (an archive in memory, for instance).
     [[nodiscard]] int32_t OpenStream(NStream stream, const NFDirSpec& mount, int index = 0);
     /// Writes the directory and trailer when modified, then frees the tree and closes the
@@ -83,7 +92,7 @@ public:
     int LastHostError() const { return fLastHostError; }
 
     bool IsOpen() const { return fRoot != nullptr; }
-    int Mode() const { return fMode; }
+    NBinderMode Mode() const { return fMode; }
     const NFDirSpec& Mount() const { return fMount; }
     const NBinderFolder* Root() const { return fRoot.get(); }
     const NBinderPlace& Place() const { return fPlace; }
@@ -121,7 +130,7 @@ private:
     void AttachElementStream(NStreamBinder* stream);
     void DetachElementStream(NStreamBinder* stream);
 
-    int32_t OpenLocated(int mode, int index);
+    int32_t OpenLocated(NBinderMode mode, int index);
     NBinderFolder* FindFolder(const NFDirSpec& dir, bool create) const;
     bool WriteDirectory();
     void Release();
@@ -131,12 +140,13 @@ private:
     NFileSpec fSpec;
     NHostFile fLock;                          // held while open for update
     std::unique_ptr<NBinderJournal> fJournal; // while an update is under way
+    std::unique_ptr<NSegmentJournal> fSetJournal; // the same for a segmented set
     int fLastHostError = 0;
 
     NStream fFile;
     NFDirSpec fMount;
     std::unique_ptr<NBinderFolder> fRoot;
-    int fMode = kBinderRead;
+    NBinderMode fMode = NBinderMode::kRead;
     bool fModified = false;
     int64_t fEndOfData = 0;    // E: where the next element goes
     NBinderPlace fPlace;

@@ -28,6 +28,7 @@
 
 #include "storage/NCrc32.h"
 #include "storage/NFileException.h"
+#include "storage/NSegmentJournal.h"
 #include "platform/NHostFileSystem.h"
 
 #include <cerrno>
@@ -192,20 +193,27 @@ bool NBinderJournal::Recover(const std::string& archiveHostPath, bool lockHeld)
     NHostFile journal;
     if (!journal.Open(path, kHostOpenExisting))
         return journal.LastError() == ENOENT;
-    NHostFile lock;
-    if (!lockHeld && !(lock.Open(archiveHostPath, kHostOpenExisting) && lock.TryLock())) {
-        // No archive at all: the journal has nothing left to repair.
-        if (lock.LastError() == ENOENT)
-            return NHostFileSystem::DeleteFile(path);
-        return false;
-    }
     std::vector<uint8_t> bytes;
     int64_t length = 0;
     std::vector<Range> ranges;
     if (!ReadAll(journal, bytes))
         return false;
     journal.Close();
-    if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges))
+    NHostFile lock;
+    if (!lockHeld && !(lock.Open(archiveHostPath, kHostOpenExisting) && lock.TryLock())) {
+        if (lock.LastError() != ENOENT)
+            return false;
+        // No archive at all: a single archive's journal has nothing left to repair, but a
+        // set's may have moved the first file away, which its undo puts back.
+        if (NSegmentJournal::IsSetJournal(bytes) && !NSegmentJournal::Undo(bytes, archiveHostPath))
+            return false;
+        return NHostFileSystem::DeleteFile(path);
+    }
+    if (NSegmentJournal::IsSetJournal(bytes)) {
+        if (!NSegmentJournal::Undo(bytes, archiveHostPath))
+            return false;
+    } else if (NBinderJournal::Parse(bytes, length, ranges) && !Undo(archiveHostPath, length, ranges)) {
         return false;
+    }
     return NHostFileSystem::DeleteFile(path);
 }

@@ -284,16 +284,16 @@ int NFileSpec::Attributes() const
     return attributes;
 }
 
-bool NFileSpec::CanOpen(int mode) const
+bool NFileSpec::CanOpen(NStreamMode mode) const
 {
     NHostStat status;
     bool exists = NHostFileSystem::Stat(HostPath(), status);
     if (exists && status.fIsDirectory)
         return false;
     switch (mode) {
-    case kStreamRead: return exists && status.fReadable;
-    case kStreamWrite: return !exists || status.fWritable;
-    case kStreamUpdate: return !exists || (status.fReadable && status.fWritable);
+    case NStreamMode::kRead: return exists && status.fReadable;
+    case NStreamMode::kWrite: return !exists || status.fWritable;
+    case NStreamMode::kUpdate: return !exists || (status.fReadable && status.fWritable);
     default: return false;
     }
 }
@@ -346,14 +346,14 @@ void NFileSpec::MakeUnique()
 
 bool NFileSpec::DeleteWithSegments() const
 {
-    bool setDeleted = CanOpen(kStreamRead) && NStreamSegmented::DeleteSet(*this);
+    bool setDeleted = CanOpen(NStreamMode::kRead) && NStreamSegmented::DeleteSet(*this);
     return Delete() || setDeleted;
 }
 
-NStream NFileSpec::Open(int mode, bool buffered, int64_t segmentLimit) const
+NStream NFileSpec::Open(NStreamMode mode, bool buffered, int64_t segmentLimit) const
 {
     std::unique_ptr<NStreamImp> stream;
-    if (mode == kStreamRead) {
+    if (mode == NStreamMode::kRead) {
         int64_t position = 0;
         int32_t size = 0;
         if (NBinder* binder = NBinderRegistry::The().Lookup(*this, position, size))
@@ -362,17 +362,17 @@ NStream NFileSpec::Open(int mode, bool buffered, int64_t segmentLimit) const
     if (!stream) {
         if (!CanOpen(mode))
             throw NFileException(kFileCannotOpen, DisplayName());
-        if (mode == kStreamWrite && segmentLimit > 1 && segmentLimit <= NSegmentHeader::kSize)
+        if (mode == NStreamMode::kWrite && segmentLimit > 1 && segmentLimit <= NSegmentHeader::kSize)
             throw NFileException(kFileCannotCreate, DisplayName());
         stream = std::make_unique<NStreamFile>(*this, mode);
     }
     if (buffered)
         stream = std::make_unique<NStreamBuffer>(std::move(stream));
     NStream holder(std::move(stream));
-    if (segmentLimit != 0 && mode != kStreamWrite) {
+    if (segmentLimit != 0 && mode != NStreamMode::kWrite) {
         if (std::unique_ptr<NStreamSegmented> set = NStreamSegmented::Recognise(holder, *this, mode, buffered))
             return NStream(std::move(set));
-    } else if (mode == kStreamWrite && segmentLimit > 1) {
+    } else if (mode == NStreamMode::kWrite && segmentLimit > 1) {
         return NStream(std::make_unique<NStreamSegmented>(std::move(holder), *this, segmentLimit, buffered));
     }
     return holder;
@@ -381,9 +381,9 @@ NStream NFileSpec::Open(int mode, bool buffered, int64_t segmentLimit) const
 void NFileSpec::CopyTo(const NFileSpec& target, void* buffer, int32_t size) const
 {
     // The source is opened before the target goes, so a missing source costs nothing.
-    NStream source = Open(kStreamRead, true);
+    NStream source = Open(NStreamMode::kRead, true);
     target.Delete();
-    NStream copy = target.Open(kStreamWrite, true);
+    NStream copy = target.Open(NStreamMode::kWrite, true);
     try {
         NStream::Copy(source, copy, buffer, size);
         copy.Close();

@@ -118,8 +118,8 @@ public:
     // Queries: never throw.
     int Attributes() const;
     bool Exists() const { return (Attributes() & kFileAttrExists) != 0; }
-    /// Judged from the host status without opening (kStreamRead/Write/Update).
-    bool CanOpen(int mode) const;
+    /// Judged from the host status without opening (NStreamMode::kRead/Write/Update).
+    bool CanOpen(NStreamMode mode) const;
     NDateTime ModTime() const;
     NDateTime ChangeTime() const;
 
@@ -136,7 +136,7 @@ public:
     /// Reading first asks the open binders for an element of this name. With a segment
     /// limit, reading or updating the first segment of a set opens the whole set, and
     /// writing with a limit above 1 writes a set of segments of that size.
-    NStream Open(int mode, bool buffered = false, int64_t segmentLimit = 0) const;
+    NStream Open(NStreamMode mode, bool buffered = false, int64_t segmentLimit = 0) const;
     /// Replaces target by a copy of this file.
     void CopyTo(const NFileSpec& target, void* buffer = nullptr, int32_t size = 0) const;
 

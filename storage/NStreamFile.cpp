@@ -3,21 +3,21 @@
 
 #include "storage/NFileException.h"
 
-static int DispositionOf(int mode)
+static int DispositionOf(NStreamMode mode)
 {
     switch (mode) {
-    case kStreamWrite: return kHostCreateNew;
-    case kStreamUpdate: return kHostOpenAlways;
+    case NStreamMode::kWrite: return kHostCreateNew;
+    case NStreamMode::kUpdate: return kHostOpenAlways;
     default: return kHostOpenExisting;
     }
 }
 
-NStreamFile::NStreamFile(const NFileSpec& spec, int mode)
+NStreamFile::NStreamFile(const NFileSpec& spec, NStreamMode mode)
     : fMode(mode)
     , fSpec(spec)
 {
     if (!fFile.Open(fSpec.HostPath(), DispositionOf(fMode)))
-        throw NFileException(fMode == kStreamWrite ? kFileCannotCreate : kFileCannotOpen, fSpec.HostPath(),
+        throw NFileException(fMode == NStreamMode::kWrite ? kFileCannotCreate : kFileCannotOpen, fSpec.HostPath(),
                              fFile.LastError());
 }
 
@@ -75,7 +75,7 @@ int64_t NStreamFile::Seek(int64_t position)
     CheckOpen();
     if (position < 0)
         return -1;
-    if (fMode == kStreamRead) {
+    if (fMode == NStreamMode::kRead) {
         int64_t size = fFile.Size();
         if (size >= 0 && position > size)
             position = size;
@@ -90,7 +90,7 @@ int64_t NStreamFile::Seek(int64_t position)
 int64_t NStreamFile::SetLength(int64_t length)
 {
     CheckOpen();
-    if (fMode == kStreamRead)
+    if (fMode == NStreamMode::kRead)
         return GetLength();
     if (length < 0 || !fFile.SetEnd(length))
         throw NFileException(kFileHostFailure, GetDisplayName(), fFile.LastError());

@@ -10,7 +10,7 @@
 /// kFileCannotOpen (read, update) or kFileCannotCreate (write) with the host path.
 class NStreamFile : public NStreamImp {
 public:
-    NStreamFile(const NFileSpec& spec, int mode);
+    NStreamFile(const NFileSpec& spec, NStreamMode mode);
     ~NStreamFile() override;
 
     // Lifetime
@@ -28,13 +28,13 @@ public:
     int64_t GetLength() override;
     std::string GetDisplayName() const override;
     std::string GetHostPath() const override;
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
-    bool IsUpdateMode() const override { return fMode == kStreamUpdate; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
+    bool IsUpdateMode() const override { return fMode == NStreamMode::kUpdate; }
     void CheckOpen() const override;
 
 private:
-    int fMode;
+    NStreamMode fMode;
     NFileSpec fSpec;
     NHostFile fFile;
     int64_t fPosition = 0;

@@ -6,12 +6,19 @@
 #include <cstdint>
 #include <string>
 
-// Stream modes.
-enum : int {
-    kStreamRead = 0,     // read an existing file
-    kStreamWrite = 1,    // create a new file
-    kStreamUpdate = 2,   // read and write an existing file, or a new one
+/// How a file or stream is opened. A type of its own, so that a binder's mode
+/// (NBinderMode) can never be handed over for it by accident.
+enum class NStreamMode : int {
+    kRead = 0,     // read an existing file
+    kWrite = 1,    // create a new file
+    kUpdate = 2,   // read and write an existing file, or a new one
 };
+
+// The former spellings, kept only so that code written against them still builds; they go
+// once no caller uses them.
+inline constexpr NStreamMode kStreamRead = NStreamMode::kRead;
+inline constexpr NStreamMode kStreamWrite = NStreamMode::kWrite;
+inline constexpr NStreamMode kStreamUpdate = NStreamMode::kUpdate;
 
 /// Implementations stack on one another (file, buffer, compression, archive element, ...).
 /// Failures are reported by throwing NFileException.

@@ -8,17 +8,17 @@
 
 static constexpr char kMemName[] = "memfile";
 
-NStreamMem::NStreamMem(void* block, int64_t capacity, int mode)
+NStreamMem::NStreamMem(void* block, int64_t capacity, NStreamMode mode)
     : fBlock(static_cast<uint8_t*>(block))
     , fCapacity(std::max<int64_t>(capacity, 0))
-    , fMode(mode == kStreamRead ? kStreamRead : kStreamWrite)
+    , fMode(mode == NStreamMode::kRead ? NStreamMode::kRead : NStreamMode::kWrite)
 {
 }
 
 NStreamMem::NStreamMem()
     : fBlock(nullptr)
     , fCapacity(0)
-    , fMode(kStreamWrite)
+    , fMode(NStreamMode::kWrite)
 {
 }
 
@@ -31,14 +31,14 @@ void NStreamMem::Close()
 
 void NStreamMem::CheckOpen() const
 {
-    if (!fOpen || (fMode == kStreamRead && Counting()))
+    if (!fOpen || (fMode == NStreamMode::kRead && Counting()))
         throw NFileException(kFileNotOpen, kMemName);
 }
 
 int32_t NStreamMem::Read(int32_t length, void* buffer)
 {
     CheckOpen();
-    if (fMode != kStreamRead || length < 1)
+    if (fMode != NStreamMode::kRead || length < 1)
         return 0;
     if (fPosition >= fCapacity)
         throw NFileException(kFileEndOfData, kMemName);
@@ -51,7 +51,7 @@ int32_t NStreamMem::Read(int32_t length, void* buffer)
 int32_t NStreamMem::Write(int32_t length, const void* buffer)
 {
     CheckOpen();
-    if (fMode != kStreamWrite || length < 1)
+    if (fMode != NStreamMode::kWrite || length < 1)
         return 0;
     if (Counting()) {
         fPosition += length;

@@ -8,7 +8,7 @@
 /// size the same writes would take in a file.
 class NStreamMem : public NStreamImp {
 public:
-    NStreamMem(void* block, int64_t capacity, int mode);
+    NStreamMem(void* block, int64_t capacity, NStreamMode mode);
     /// The counting form.
     NStreamMem();
     ~NStreamMem() override;
@@ -27,8 +27,8 @@ public:
     int64_t GetLength() override;
     std::string GetDisplayName() const override;
     std::string GetHostPath() const override;
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
     bool IsUpdateMode() const override { return false; }
     void CheckOpen() const override;
 
@@ -37,7 +37,7 @@ private:
 
     uint8_t* fBlock;
     int64_t fCapacity;
-    int fMode;
+    NStreamMode fMode;
     int64_t fPosition = 0;
     int64_t fLargest = 0;
     bool fOpen = true;

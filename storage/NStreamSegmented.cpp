@@ -107,7 +107,7 @@ std::string NStreamSegmented::SegmentName(const NFileSpec& spec, int32_t index, 
 
 // --- construction ---
 
-NStreamSegmented::NStreamSegmented(const NFileSpec& spec, int mode, bool buffered)
+NStreamSegmented::NStreamSegmented(const NFileSpec& spec, NStreamMode mode, bool buffered)
     : fMode(mode)
     , fSpec(spec)
     , fNaming(spec)
@@ -116,7 +116,7 @@ NStreamSegmented::NStreamSegmented(const NFileSpec& spec, int mode, bool buffere
 }
 
 NStreamSegmented::NStreamSegmented(NStream first, const NFileSpec& spec, int64_t segmentSize, bool buffered)
-    : NStreamSegmented(spec, kStreamWrite, buffered)
+    : NStreamSegmented(spec, NStreamMode::kWrite, buffered)
 {
     fSegmentSize = segmentSize;
     fBytesPerSegment = segmentSize - NSegmentHeader::kSize;
@@ -124,12 +124,12 @@ NStreamSegmented::NStreamSegmented(NStream first, const NFileSpec& spec, int64_t
     segment->fSpec = spec;
     segment->fStream = std::move(first);
     segment->fOpen = true;
-    segment->fMode = kStreamWrite;
+    segment->fMode = NStreamMode::kWrite;
     fSegments.push_back(std::move(segment));
     fWritten = true;
 }
 
-std::unique_ptr<NStreamSegmented> NStreamSegmented::Recognise(NStream& opened, const NFileSpec& spec, int mode,
+std::unique_ptr<NStreamSegmented> NStreamSegmented::Recognise(NStream& opened, const NFileSpec& spec, NStreamMode mode,
                                                              bool buffered)
 {
     std::optional<NSegmentHeader> header = NSegmentHeader::Read(opened);
@@ -182,7 +182,7 @@ void NStreamSegmented::Locate(const NSegmentHeader& header, int32_t openedIndex)
         segment.fMissing = true;
         for (const NFileSpec& candidate : candidates) {
             try {
-                NStream stream = candidate.Open(kStreamRead);
+                NStream stream = candidate.Open(NStreamMode::kRead);
                 std::optional<NSegmentHeader> other = NSegmentHeader::Read(stream);
                 if (other && other->fIndex == i && other->fCount == header.fCount
                     && SameCreation(other->fCreation, header.fCreation)) {
@@ -208,12 +208,14 @@ NStreamSegmented::~NStreamSegmented()
 
 NStreamSegment& NStreamSegmented::Segment(int32_t index)
 {
-    if (fMode != kStreamRead) {
+    if (fMode != NStreamMode::kRead) {
         // Writing creates the segments up to the one needed, under provisional names.
         while (static_cast<int32_t>(fSegments.size()) <= index) {
             int32_t count = static_cast<int32_t>(fSegments.size()) + 1;
             NVectorPtr<NStreamSegment> segment(new NStreamSegment);
             segment->fSpec = NFileSpec(fNaming.Dir(), SegmentName(fNaming, count - 1, count), false);
+            if (fObserver)
+                fObserver->WillCreate(segment->fSpec);
             segment->fSpec.Delete();
             segment->fMode = fMode;
             fSegments.push_back(std::move(segment));
@@ -225,7 +227,7 @@ NStreamSegment& NStreamSegmented::Segment(int32_t index)
     if (segment.fMissing)
         throw NFileException(kFileCannotOpen, segment.fSpec.DisplayName());
     if (!segment.fOpen) {
-        segment.fStream = segment.fSpec.Open(fMode == kStreamRead ? kStreamRead : kStreamUpdate, fBuffered);
+        segment.fStream = segment.fSpec.Open(fMode == NStreamMode::kRead ? NStreamMode::kRead : NStreamMode::kUpdate, fBuffered);
         segment.fOpen = true;
         segment.fMode = fMode;
     }
@@ -273,7 +275,7 @@ int32_t NStreamSegmented::Read(int32_t length, void* buffer)
 int32_t NStreamSegmented::Write(int32_t length, const void* buffer)
 {
     CheckOpen();
-    if (fMode == kStreamRead)
+    if (fMode == NStreamMode::kRead)
         throw NFileException(kFileHostFailure, GetDisplayName());
     if (length < 1)
         return 0;
@@ -370,6 +372,8 @@ void NStreamSegmented::Finish()
         segment.fOpen = false;
         NFileSpec final(fNaming.Dir(), SegmentName(fNaming, i, count), false);
         if (!EqualNoCase1252(final.Name(), segment.fSpec.Name()) || !(final.Dir() == segment.fSpec.Dir())) {
+            if (fObserver)
+                fObserver->WillRename(segment.fSpec, final);
             if (segment.fSpec.Rename(final) != 0) {
                 final.Delete();
                 segment.fSpec.Rename(final);
@@ -385,7 +389,7 @@ void NStreamSegmented::Close()
         return;
     fOpen = false;
     try {
-        if (fMode != kStreamRead && fWritten) {
+        if (fMode != NStreamMode::kRead && fWritten) {
             fOpen = true;   // the segments are still reached through the open stream
             Finish();
             fOpen = false;
@@ -402,26 +406,78 @@ void NStreamSegmented::Close()
     }
 }
 
+// --- journalling ---
+
+std::vector<NSegmentFileState> NStreamSegmented::Snapshot(const std::vector<std::pair<int64_t, int64_t>>& logicalRanges)
+{
+    CheckOpen();
+    std::vector<NSegmentFileState> states;
+    for (size_t i = 0; i < fSegments.size(); ++i) {
+        if (fSegments[i]->fMissing || !fSegments[i]->fSpec.Exists())
+            continue;
+        NStreamSegment& segment = Segment(static_cast<int32_t>(i));
+        NSegmentFileState state;
+        state.fPath = segment.fSpec.HostPath();
+        state.fLength = segment.fStream.GetLength();
+        auto save = [&](int64_t offset, int64_t length) {
+            length = std::min(length, state.fLength - offset);
+            if (length <= 0)
+                return;
+            NBinderJournal::Range range;
+            range.fOffset = offset;
+            range.fBytes.resize(static_cast<size_t>(length));
+            segment.fStream.Seek(offset);
+            segment.fStream.ReadFully(static_cast<int32_t>(length), range.fBytes.data());
+            state.fRanges.push_back(std::move(range));
+        };
+        save(0, NSegmentHeader::kSize);
+        int64_t first = static_cast<int64_t>(i) * fBytesPerSegment;
+        for (const auto& [offset, length] : logicalRanges) {
+            int64_t from = std::max(offset, first);
+            int64_t to = std::min(offset + length, first + fBytesPerSegment);
+            if (from < to)
+                save(NSegmentHeader::kSize + from - first, to - from);
+        }
+        states.push_back(std::move(state));
+    }
+    return states;
+}
+
+std::vector<std::string> NStreamSegmented::SegmentPaths() const
+{
+    std::vector<std::string> paths;
+    for (const NVectorPtr<NStreamSegment>& segment : fSegments) {
+        if (!segment->fMissing)
+            paths.push_back(segment->fSpec.HostPath());
+    }
+    return paths;
+}
+
 // --- deleting ---
 
-bool NStreamSegmented::DeleteSet(const NFileSpec& first)
+std::vector<NFileSpec> NStreamSegmented::SetFiles(const NFileSpec& first)
 {
     std::unique_ptr<NStreamSegmented> set;
     try {
-        NStream opened = first.Open(kStreamRead);
-        set = Recognise(opened, first, kStreamRead, false);
+        NStream opened = first.Open(NStreamMode::kRead);
+        set = Recognise(opened, first, NStreamMode::kRead, false);
     } catch (const NFileException&) {
-        return false;
+        return {};
     }
-    if (!set)
-        return false;
     std::vector<NFileSpec> files;
-    for (NVectorPtr<NStreamSegment>& segment : set->fSegments) {
-        if (!segment->fMissing)
-            files.push_back(segment->fSpec);
+    if (set) {
+        for (NVectorPtr<NStreamSegment>& segment : set->fSegments) {
+            if (!segment->fMissing)
+                files.push_back(segment->fSpec);
+        }
     }
-    set.reset();
+    return files;
+}
+
+bool NStreamSegmented::DeleteSet(const NFileSpec& first)
+{
+    std::vector<NFileSpec> files = SetFiles(first);
     for (const NFileSpec& file : files)
         file.Delete();
-    return true;
+    return !files.empty();
 }

@@ -1,11 +1,13 @@
 // One logical file stored as a numbered set of segment files of a fixed size.
 #pragma once
 
+#include "storage/NBinderJournal.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStreamImp.h"
 #include "storage/NVectorPtr.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 /// The first 128 bytes of every segment (integers big-endian); its data follows:
@@ -37,13 +39,29 @@ struct NSegmentHeader {
     void Write(NStream& stream) const;
 };
 
+/// Told of each new segment file and each rename before it happens, so that a journal can
+/// undo them. Either may throw NFileException to stop the step.
+class NSegmentObserver {
+public:
+    virtual ~NSegmentObserver() = default;
+    virtual void WillCreate(const NFileSpec& file) = 0;
+    virtual void WillRename(const NFileSpec& from, const NFileSpec& to) = 0;
+};
+
+/// A segment file as it is before a change: its length and the bytes the change may overwrite.
+struct NSegmentFileState {
+    std::string fPath;
+    int64_t fLength = 0;
+    std::vector<NBinderJournal::Range> fRanges;
+};
+
 /// One segment file of a set.
 struct NStreamSegment : NCountedRecord {
     NFileSpec fSpec;
     NStream fStream;
     bool fOpen = false;
     bool fMissing = false;
-    int fMode = kStreamRead;
+    NStreamMode fMode = NStreamMode::kRead;
 };
 
 class NStreamSegmented : public NStreamImp {
@@ -56,14 +74,25 @@ public:
     NStreamSegmented(NStream first, const NFileSpec& spec, int64_t segmentSize, bool buffered);
     /// Reading or updating the set that `opened` belongs to, or null when `opened` is no
     /// segment (it is then handed back). A segment count of 0 or less throws kFileElementWrite.
-    static std::unique_ptr<NStreamSegmented> Recognise(NStream& opened, const NFileSpec& spec, int mode,
+    static std::unique_ptr<NStreamSegmented> Recognise(NStream& opened, const NFileSpec& spec, NStreamMode mode,
                                                        bool buffered);
     ~NStreamSegmented() override;
 
     /// Deletes every segment of the set whose segment `first` is; false when it is none.
     static bool DeleteSet(const NFileSpec& first);
+    /// The files of the set whose segment `first` is, `first` included; empty when it is none.
+    static std::vector<NFileSpec> SetFiles(const NFileSpec& first);
     /// The final name of segment `index` of a set of `count` named like `spec`.
     static std::string SegmentName(const NFileSpec& spec, int32_t index, int32_t count);
+
+    /// Told of new segment files and renames from now on (null: nobody).
+    void SetObserver(NSegmentObserver* observer) { fObserver = observer; }
+    /// Each existing segment file with its length, its header and the bytes of the given
+    /// logical ranges (offset, length) that lie in it: what a change of those ranges, which
+    /// also rewrites every header and pads every segment but the last, overwrites.
+    std::vector<NSegmentFileState> Snapshot(const std::vector<std::pair<int64_t, int64_t>>& logicalRanges);
+    /// The host paths of the set's segment files as they are named now.
+    std::vector<std::string> SegmentPaths() const;
 
     // Lifetime
     void Close() override;
@@ -80,18 +109,18 @@ public:
     int64_t GetLength() override;
     std::string GetDisplayName() const override;
     std::string GetHostPath() const override;
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
-    bool IsUpdateMode() const override { return fMode == kStreamUpdate; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
+    bool IsUpdateMode() const override { return fMode == NStreamMode::kUpdate; }
     void CheckOpen() const override;
 
 private:
-    NStreamSegmented(const NFileSpec& spec, int mode, bool buffered);
+    NStreamSegmented(const NFileSpec& spec, NStreamMode mode, bool buffered);
     NStreamSegment& Segment(int32_t index);
     void Locate(const NSegmentHeader& header, int32_t openedIndex);
     void Finish();
 
-    int fMode;
+    NStreamMode fMode;
     NFileSpec fSpec;       // what was opened
     NFileSpec fNaming;     // the set's own name, from which segment names are made
     bool fBuffered;
@@ -103,4 +132,5 @@ private:
     uint32_t fCreation = 0;
     bool fOpen = true;
     bool fWritten = false;
+    NSegmentObserver* fObserver = nullptr;
 };

@@ -33,7 +33,7 @@ std::vector<uint8_t> ToolReadFile(const std::string& linuxPath)
         ToolFail(linuxPath + ": no such file");
     std::vector<uint8_t> bytes;
     try {
-        NStream stream = spec.Open(kStreamRead, true);
+        NStream stream = spec.Open(NStreamMode::kRead, true);
         int64_t length = stream.GetLength();
         if (length < 0 || length > INT32_MAX)
             ToolFail(linuxPath + ": file too large");
@@ -50,7 +50,7 @@ void ToolWriteFile(const std::string& linuxPath, const std::vector<uint8_t>& byt
     NFileSpec spec = ToolHostFile(linuxPath);
     try {
         NFileReplacement replacement(spec);
-        NStream stream = replacement.Temporary().Open(kStreamWrite, true);
+        NStream stream = replacement.Temporary().Open(NStreamMode::kWrite, true);
         stream.WriteFully(int32_t(bytes.size()), bytes.data());
         stream.Close();
         replacement.Commit();

@@ -42,7 +42,7 @@ int32_t RunLength(const uint8_t* pixels, int32_t at, int32_t width)
 std::vector<uint8_t> Compress(const std::vector<uint8_t>& plain)
 {
     std::vector<uint8_t> block(plain.size() + plain.size() / 8 + kCompressionSlack);
-    NStream out(std::make_unique<NStreamMem>(block.data(), int64_t(block.size()), kStreamWrite));
+    NStream out(std::make_unique<NStreamMem>(block.data(), int64_t(block.size()), NStreamMode::kWrite));
     {
         NStream filter(std::make_unique<NStreamCompress>(out));
         filter.WriteFully(int32_t(plain.size()), plain.data());

@@ -8,6 +8,7 @@
 #include "platform/NHostDrives.h"
 #include "storage/NBinder.h"
 #include "storage/NBinderRegistry.h"
+#include "storage/NChunkReader.h"
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFileException.h"
 #include "storage/NStream.h"
@@ -194,10 +195,10 @@ std::unique_ptr<PreparedJob> StartPreparing(const std::string& path)
     }
     job->fDate = NPhotoPreparer::PhotoDate(photo);
     try {
-        job->fIn = std::make_unique<NStream>(photo.Open(kStreamRead));
+        job->fIn = std::make_unique<NStream>(photo.Open(NStreamMode::kRead));
         job->fTarget = NFileSpec(NFTmpDirSpec::The(), kPreparingName);
         job->fTarget.MakeUnique();
-        job->fOut = std::make_unique<NStream>(job->fTarget.Open(kStreamWrite));
+        job->fOut = std::make_unique<NStream>(job->fTarget.Open(NStreamMode::kWrite));
     } catch (const NFileException& error) {
         job->fFailed.fReason = error.Reason();
         job->fIn.reset();
@@ -427,7 +428,7 @@ int Make(int argc, char** argv)
         NBinder probe;
         NFileSpec themeSpec;
         if (!NFileSpec::FromHostPath(theme, themeSpec)
-            || probe.Open(themeSpec, NFDirSpec(NFDriveSpec(kMountRoot)), kBinderRead) < 0)
+            || probe.Open(themeSpec, NFDirSpec(NFDriveSpec(kMountRoot)), NBinderMode::kRead) < 0)
             return Refuse("use theme", themeArgument, "not a theme archive");
         static_cast<void>(probe.Close());
     }
@@ -602,23 +603,9 @@ Field Describe(const std::string& tag, const std::string& body)
 bool ReadInfo(const NFileSpec& element, std::vector<Field>& fields)
 {
     try {
-        NStream in = element.Open(kStreamRead);
-        in.ReadInt32();
-        in.ReadInt32();
-        for (;;) {
-            char tag[kTagLength];
-            in.ReadFully(kTagLength, tag);
-            int32_t length = in.ReadInt32();
-            std::string name(tag, kTagLength);
-            if (name == "fini")
-                return true;
-            if (length < 0 || length > in.GetLength() - in.GetPosition())
-                return false;
-            std::string body(static_cast<size_t>(length), '\0');
-            if (length > 0)
-                in.ReadFully(length, body.data());
-            fields.push_back(Describe(name, body));
-        }
+        NStream in = element.Open(NStreamMode::kRead);
+        return NChunkReader::ReadAll(
+            in, [&fields](const std::string& name, std::string body) { fields.push_back(Describe(name, body)); });
     } catch (const NFileException&) {
         return false;
     }
@@ -652,7 +639,7 @@ int Info(const std::string& albumPath, bool json)
     NFDirSpec mount(NFDriveSpec(kMountRoot), "");
     NBinder album;
     try {
-        static_cast<void>(album.Open(spec, mount, kBinderRead));
+        static_cast<void>(album.Open(spec, mount, NBinderMode::kRead));
     } catch (const NFileException& error) {
         std::fprintf(stderr, "qipalbum: cannot read %s: %s\n", albumPath.c_str(), error.Reason().c_str());
         return kExitFailure;

@@ -66,7 +66,7 @@ struct UsageFailure {
 // A stream over standard input or output.
 class StdioStream : public NStreamImp {
 public:
-    StdioStream(FILE* file, int mode) : fFile(file), fMode(mode) {}
+    StdioStream(FILE* file, NStreamMode mode) : fFile(file), fMode(mode) {}
 
     int32_t Read(int32_t length, void* buffer) override
     {
@@ -92,16 +92,16 @@ public:
     int64_t SetLength(int64_t length) override { return length; }
     int64_t GetPosition() override { return fPosition; }
     int64_t GetLength() override { return fPosition; }
-    std::string GetDisplayName() const override { return fMode == kStreamRead ? "standard input" : "standard output"; }
+    std::string GetDisplayName() const override { return fMode == NStreamMode::kRead ? "standard input" : "standard output"; }
     std::string GetHostPath() const override { return GetDisplayName(); }
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
     bool IsUpdateMode() const override { return false; }
     void CheckOpen() const override {}
 
 private:
     FILE* fFile;
-    int fMode;
+    NStreamMode fMode;
     int64_t fPosition = 0;
 };
 
@@ -222,7 +222,7 @@ void OpenForReading(NBinder& binder, const std::string& path, int index)
     NFileSpec file = HostFile(path);
     if (!file.Exists())
         Fail(path + ": no such file");
-    if (binder.Open(file, Mount(), kBinderRead, index) < 0)
+    if (binder.Open(file, Mount(), NBinderMode::kRead, index) < 0)
         Fail(path + ": not a binder archive" + (index ? " (or no binder of index " + std::to_string(index) + ")" : ""));
 }
 
@@ -249,7 +249,7 @@ void AddTree(NBinder& binder, const NFDirSpec& source, const NFDirSpec& target, 
             continue;
         }
         NFileSpec file(source, entry.fName, false);
-        int64_t size = file.Open(kStreamRead).GetLength();
+        int64_t size = file.Open(NStreamMode::kRead).GetLength();
         binder.Add(NFileSpec(target, entry.fName, false), file, size);
         ++count;
     }
@@ -399,8 +399,8 @@ int Cat(const Arguments& arguments)
     NFileSpec element = ElementSpec(arguments.fPositional[1]);
     if (!binder.Lookup(element, position, size))
         Fail(arguments.fPositional[0] + ": no element " + arguments.fPositional[1]);
-    NStream in = element.Open(kStreamRead, true);
-    NStream out(std::make_unique<StdioStream>(stdout, kStreamWrite));
+    NStream in = element.Open(NStreamMode::kRead, true);
+    NStream out(std::make_unique<StdioStream>(stdout, NStreamMode::kWrite));
     CopyElement(in, out, size, arguments.fPositional[0], arguments.fPositional[1]);
     out.Flush();
     return 0;
@@ -462,7 +462,7 @@ int Extract(const Arguments& arguments)
     while (position < place.fEnd && !cut) {
         for (; next < plan.size() && plan[next].fStart <= position; ++next) {
             plan[next].fTarget.Delete();
-            plan[next].fOut = plan[next].fTarget.Open(kStreamWrite, true);
+            plan[next].fOut = plan[next].fTarget.Open(NStreamMode::kWrite, true);
             active.push_back(&plan[next]);
         }
         int64_t stop = place.fEnd;
@@ -524,10 +524,10 @@ int Add(const Arguments& arguments)
         UsageFail("add needs FILE, SRC and ELEMENT");
     const std::string& path = arguments.fPositional[0];
     NFileSpec source = HostFile(arguments.fPositional[1]);
-    if (!source.CanOpen(kStreamRead))
+    if (!source.CanOpen(NStreamMode::kRead))
         Fail(arguments.fPositional[1] + ": cannot read");
     NBinder binder;
-    if (binder.Open(HostFile(path), Mount(), kBinderUpdate) < 0)
+    if (binder.Open(HostFile(path), Mount(), NBinderMode::kUpdate) < 0)
         Fail(path + ": not a binder archive that can be updated");
     NFileSpec element = ElementSpec(arguments.fPositional[2]);
     int64_t position = 0;
@@ -535,7 +535,7 @@ int Add(const Arguments& arguments)
     if (binder.Lookup(element, position, size))
         Fail(path + ": already holds " + arguments.fPositional[2]);
     try {
-        binder.Add(element, source, source.Open(kStreamRead).GetLength());
+        binder.Add(element, source, source.Open(NStreamMode::kRead).GetLength());
     } catch (const NFileException& error) {
         // Closing puts the archive back as it was before the add.
         static_cast<void>(binder.Close());
@@ -556,7 +556,7 @@ int Verify(const Arguments& arguments)
         Fail(path + ": no such file");
     if (!NBinder::Recover(file))
         Fail(path + ": an interrupted update could not be undone, or another program is changing it");
-    NStream stream = file.Open(kStreamRead, false, 1);
+    NStream stream = file.Open(NStreamMode::kRead, false, 1);
     NBinderPlace place = NBinder::Locate(stream, IndexOption(arguments));
     if (!place.fValid)
         Fail(path + ": not a binder archive");
@@ -595,18 +595,18 @@ int Filter(const Arguments& arguments, bool compress)
     if (arguments.fPositional.size() > 2)
         UsageFail(std::string(compress ? "compress" : "expand") + " takes at most IN and OUT");
     NStream in = arguments.fPositional.empty() || arguments.fPositional[0] == "-"
-        ? NStream(std::make_unique<StdioStream>(stdin, kStreamRead))
-        : HostFile(arguments.fPositional[0]).Open(kStreamRead, true);
+        ? NStream(std::make_unique<StdioStream>(stdin, NStreamMode::kRead))
+        : HostFile(arguments.fPositional[0]).Open(NStreamMode::kRead, true);
     NStream out;
     std::unique_ptr<NFileReplacement> replacement;
     if (arguments.fPositional.size() < 2 || arguments.fPositional[1] == "-") {
-        out = NStream(std::make_unique<StdioStream>(stdout, kStreamWrite));
+        out = NStream(std::make_unique<StdioStream>(stdout, NStreamMode::kWrite));
     } else {
         if (!arguments.fPositional.empty() && arguments.fPositional[0] != "-"
             && Inside(arguments.fPositional[1], arguments.fPositional[0]))
             Fail(arguments.fPositional[1] + ": the output is the input; write it elsewhere");
         replacement = std::make_unique<NFileReplacement>(HostFile(arguments.fPositional[1]));
-        out = replacement->Temporary().Open(kStreamWrite, true);
+        out = replacement->Temporary().Open(NStreamMode::kWrite, true);
     }
     if (compress) {
         NStream filter(std::make_unique<NStreamCompress>(out));

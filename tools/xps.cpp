@@ -184,7 +184,7 @@ void ReadSprite(const std::string& path, NSpSet& set)
     NFileSpec spec = ToolHostFile(path);
     if (!spec.Exists())
         ToolFail(path + ": no such file");
-    NStream stream = spec.Open(kStreamRead, true);
+    NStream stream = spec.Open(NStreamMode::kRead, true);
     if (!set.ReadSet(stream, spec))
         ToolFail(path + ": damaged sprite file (read " + std::to_string(set.FramesRead()) + " of "
                  + std::to_string(set.FrameCount()) + " frames, " + std::to_string(set.ImagesRead()) + " of "

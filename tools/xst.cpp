@@ -58,7 +58,7 @@ int Compile(const char* sourcePath, const char* outPath)
     }
     try {
         NFileReplacement replacement(out);
-        NStream file = replacement.Temporary().Open(kStreamWrite, true);
+        NStream file = replacement.Temporary().Open(NStreamMode::kWrite, true);
         file.WriteInt32(NStringTable::kMark);
         file.WriteInt32(NStringTable::kVersion);
         file.WriteInt32(static_cast<int32_t>(entries.size()));
@@ -88,7 +88,7 @@ int Dump(const char* path)
     }
     std::vector<XstText::Entry> entries;
     try {
-        NStream file = spec.Open(kStreamRead, true);
+        NStream file = spec.Open(NStreamMode::kRead, true);
         int32_t mark = file.ReadInt32();
         int32_t version = file.ReadInt32();
         int32_t count = file.ReadInt32();

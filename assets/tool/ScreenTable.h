@@ -2,7 +2,7 @@
 // places their files give, button captions, texts and their boxes.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 
 #include <cstdint>
 #include <vector>

@@ -12,7 +12,7 @@ std::string ReadElement(const NFileSpec& spec)
 {
     std::string text;
     try {
-        NStream stream = spec.Open(kStreamRead, true);
+        NStream stream = spec.Open(NStreamMode::kRead, true);
         text.resize(size_t(stream.GetLength()));
         stream.ReadFully(int32_t(text.size()), text.data());
     } catch (const NFileException&) {
@@ -185,7 +185,7 @@ int RenderThemes(int argc, char** argv)
     std::filesystem::create_directories(argv[4]);
     NFDirSpec mount { NFDriveSpec(kMountRoot) };
     NBinder binder;
-    if (binder.Open(ToolHostFile(argv[2]), mount, kBinderRead) != kMakerApplication)
+    if (binder.Open(ToolHostFile(argv[2]), mount, NBinderMode::kRead) != kMakerApplication)
         ToolFail(std::string(argv[2]) + ": not the Maker's archive");
     NBinderRegistry::The().Register(&binder);
     Clock clock;
@@ -202,7 +202,7 @@ int RenderThemes(int argc, char** argv)
     for (const char* stem : { "holidays", "birthday", "cats", "newborn", "iloveyou", "fall", "photoalb", "collage" }) {
         NFDirSpec themeMount { NFDriveSpec(std::string("\\\\lumora-theme-") + stem + "\\") };
         NBinder theme;
-        if (theme.Open(ToolHostFile(std::string(argv[3]) + "/" + stem + ".lmx"), themeMount, kBinderRead) < 0)
+        if (theme.Open(ToolHostFile(std::string(argv[3]) + "/" + stem + ".lmx"), themeMount, NBinderMode::kRead) < 0)
             ToolFail(std::string(stem) + ".lmx does not open");
         NBinderRegistry::The().Register(&theme);
         ShowValues show;

@@ -78,7 +78,7 @@ int Jpeg(int argc, char** argv)
     target.Delete();
     bool written = false;
     try {
-        NStream stream = target.Open(kStreamWrite, true);
+        NStream stream = target.Open(NStreamMode::kWrite, true);
         written = WriteJpeg(stream, image, quality);
         stream.Close();
     } catch (const NFileException& error) {
@@ -394,7 +394,7 @@ int Check(int argc, char** argv)
     NBinderPlace place;
     uint32_t computed = 0;
     try {
-        NStream stream = file.Open(kStreamRead, false, 1);
+        NStream stream = file.Open(NStreamMode::kRead, false, 1);
         place = NBinder::Locate(stream, 0);
         if (!place.fValid)
             ToolFail(std::string(argv[2]) + ": not a binder archive");
@@ -402,7 +402,7 @@ int Check(int argc, char** argv)
         stream.Close();
         NFDirSpec mount { NFDriveSpec(kMountRoot) };
         NBinder binder;
-        if (binder.Open(file, mount, kBinderRead) < 0 || !binder.Root())
+        if (binder.Open(file, mount, NBinderMode::kRead) < 0 || !binder.Root())
             ToolFail(std::string(argv[2]) + ": the archive does not open");
         CollectFiles(*binder.Root(), "", files);
         (void)binder.Close(); // opened for reading: nothing to lose

@@ -35,7 +35,7 @@ int RenderAll(int argc, char** argv)
     NFileSpec archive = ToolHostFile(argv[2]);
     NFDirSpec mount { NFDriveSpec(kMountRoot) };
     NBinder binder;
-    if (binder.Open(archive, mount, kBinderRead) != kMakerApplication)
+    if (binder.Open(archive, mount, NBinderMode::kRead) != kMakerApplication)
         ToolFail(std::string(argv[2]) + ": not the Maker's archive");
     NBinderRegistry::The().Register(&binder);
     Clock clock;

@@ -62,7 +62,7 @@ std::set<std::string> ArchiveFiles(const fs::path& path, int32_t& application)
     NFileSpec file;
     EXPECT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(path.string()), file));
     NBinder binder;
-    application = binder.Open(file, NFDirSpec { NFDriveSpec(kMountRoot) }, kBinderRead);
+    application = binder.Open(file, NFDirSpec { NFDriveSpec(kMountRoot) }, NBinderMode::kRead);
     std::set<std::string> files;
     if (binder.Root())
         CollectFiles(*binder.Root(), "", files);
@@ -91,7 +91,7 @@ TEST_F(AssetsTest, ArchiveOpensAsTheMakersSealedAndHoldsEveryFileOfTheTable)
 {
     NFileSpec file;
     ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(LUMORA_ARCHIVE), file));
-    NStream stream = file.Open(kStreamRead, false, 1);
+    NStream stream = file.Open(NStreamMode::kRead, false, 1);
     NBinderPlace place = NBinder::Locate(stream, 0);
     ASSERT_TRUE(place.fValid);
     EXPECT_EQ(place.fHeader.fApplication, 2);
@@ -265,7 +265,7 @@ TEST_F(AssetsTest, EverySpriteDecodesAtThirtyTwoAndEightBits)
     NFileSpec archive;
     ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(LUMORA_ARCHIVE), archive));
     NFDirSpec mount { NFDriveSpec(kMountRoot) };
-    ASSERT_EQ(binder.Open(archive, mount, kBinderRead), 2);
+    ASSERT_EQ(binder.Open(archive, mount, NBinderMode::kRead), 2);
     NBinderRegistry::The().Register(&binder);
     NPalette palette;
     ASSERT_TRUE(palette.LoadFile(NFileSpec(mount, "Lumo8.pal"), true));

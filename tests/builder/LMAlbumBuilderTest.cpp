@@ -6,6 +6,7 @@
 #include "tests/support/NTestEnvironment.h"
 
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -241,7 +242,7 @@ TEST_F(LMAlbumBuilderTest, SegmentSizeCodesAndTheirLimits)
         fQip.QLA_CloseAlbum(album);
         NFileSpec spec;
         ASSERT_TRUE(NFileSpec::FromHostPath(Host(out), spec));
-        NStream file = spec.Open(kStreamRead);
+        NStream file = spec.Open(NStreamMode::kRead);
         std::optional<NSegmentHeader> header = NSegmentHeader::Read(file);
         if (c.fBytes == 0) {
             EXPECT_FALSE(header) << c.fCode;
@@ -435,6 +436,57 @@ TEST_F(LMAlbumBuilderTest, SegmentedAlbumWithALongNameWorks)
     EXPECT_EQ(reader.Read("photo:0000.jpg"), NTestPrefix::ReadFile(fPrefix.Root() / "photos" / "a.jpg"));
     NFileSpec spec;
     ASSERT_TRUE(NFileSpec::FromHostPath(Host(Out(std::string(name))), spec));
+    uint32_t checksum = 0;
+    EXPECT_TRUE(NBinder().Verify(spec, 0, &checksum));
+    EXPECT_EQ(static_cast<uint32_t>(reader.Binder().Place().fHeader.fChecksum), checksum);
+}
+
+} // namespace
+
+namespace {
+
+std::map<std::string, std::string> FolderFiles(const std::filesystem::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = entry.is_regular_file() ? NTestPrefix::ReadFile(entry.path()) : "(folder)";
+    return files;
+}
+
+// A segmented album made over one already there: the old set stands, byte for byte, until
+// the new set is finished, and a creation that fails leaves it alone.
+TEST_F(LMAlbumBuilderTest, ExistingSetIsReplacedOnlyWhenTheNewSetIsFinished)
+{
+    int32_t first = CreateNoTheme(Out("Trip.Qip"), 0, 1000);
+    ASSERT_GT(first, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(first, Host(Photo("a.jpg", 3000)).c_str(), "a", "", "", kDate), 1);
+    int32_t oldCount = fQip.QLA_GetNumSegments(first);
+    fQip.QLA_CloseAlbum(first);
+    std::map<std::string, std::string> old = FolderFiles(Out().parent_path());
+    ASSERT_EQ(old.size(), static_cast<size_t>(oldCount));
+
+    std::filesystem::path notTheme = fPrefix.Root() / "broken.LMx";
+    NTestPrefix::WriteFile(notTheme, "not an archive");
+    EXPECT_EQ(fQip.QLA_CreateAlbum(Host(notTheme).c_str(), 0, Host(Out("Trip.Qip")).c_str(), 1000), -2);
+    EXPECT_EQ(FolderFiles(Out().parent_path()), old) << "a failed creation leaves the set there";
+
+    int32_t second = CreateNoTheme(Out("Trip.Qip"), 0, 1000);
+    ASSERT_GT(second, 0);
+    ASSERT_EQ(fQip.QLA_AddPhoto(second, Host(Photo("b.jpg", 5000)).c_str(), "b", "", "", kDate), 1);
+    std::map<std::string, std::string> during = FolderFiles(Out().parent_path());
+    for (const auto& [name, bytes] : old)
+        EXPECT_EQ(during[name], bytes) << name << " changed while the new set was open";
+    int32_t count = fQip.QLA_GetNumSegments(second);
+    EXPECT_GT(count, oldCount);
+    fQip.QLA_CloseAlbum(second);
+
+    std::map<std::string, std::string> now = FolderFiles(Out().parent_path());
+    EXPECT_EQ(now.size(), static_cast<size_t>(count)) << "only the new set, no old segment or temporary folder";
+    EXPECT_EQ(now.count("Trip2_" + std::to_string(oldCount) + ".Qip"), 0u);
+    AlbumReader reader(Out("Trip.Qip"));
+    EXPECT_EQ(reader.Read("photo:0000.jpg"), NTestPrefix::ReadFile(fPrefix.Root() / "photos" / "b.jpg"));
+    NFileSpec spec;
+    ASSERT_TRUE(NFileSpec::FromHostPath(Host(Out("Trip.Qip")), spec));
     uint32_t checksum = 0;
     EXPECT_TRUE(NBinder().Verify(spec, 0, &checksum));
     EXPECT_EQ(static_cast<uint32_t>(reader.Binder().Place().fHeader.fChecksum), checksum);

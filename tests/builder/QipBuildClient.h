@@ -144,7 +144,7 @@ public:
     {
         NFileSpec spec;
         EXPECT_TRUE(NFileSpec::FromHostPath(Host(album), spec));
-        fApplication = fBinder.Open(spec, Mount(), kBinderRead);
+        fApplication = fBinder.Open(spec, Mount(), NBinderMode::kRead);
         EXPECT_TRUE(fBinder.IsOpen()) << album;
         NBinderRegistry::The().Register(&fBinder);
     }
@@ -166,7 +166,7 @@ public:
         int32_t size = 0;
         if (!fBinder.Lookup(NFileSpec(Mount(), element), position, size))
             return "<missing " + element + ">";
-        NStream in = NFileSpec(Mount(), element).Open(kStreamRead);
+        NStream in = NFileSpec(Mount(), element).Open(NStreamMode::kRead);
         std::string bytes(static_cast<size_t>(size), '\0');
         if (size > 0)
             in.ReadFully(size, bytes.data());

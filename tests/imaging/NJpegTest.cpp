@@ -277,7 +277,7 @@ TEST_F(NJpegTest, WriterMatchesCjpegAndStoresTransparentPixelsAsOpaque)
     NSpMemImage eight;
     std::vector<uint8_t> indexes(16, 1);
     eight.SetBits(indexes.data(), 4, 4, 4, 8, nullptr);
-    NStream out{std::make_unique<NTestByteStream>(std::vector<uint8_t>{}, kStreamWrite)};
+    NStream out{std::make_unique<NTestByteStream>(std::vector<uint8_t>{}, NStreamMode::kWrite)};
     EXPECT_FALSE(WriteJpeg(out, eight, 90));
     eight.SetBits(nullptr, 0, 0, 0, 8, nullptr);
 }

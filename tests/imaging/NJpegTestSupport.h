@@ -45,7 +45,7 @@ inline std::vector<uint8_t> NTestEncode(const NTestPicture& picture, int quality
     std::vector<uint32_t> pixels = picture.fPixels;
     image.SetBits(reinterpret_cast<uint8_t*>(pixels.data()), int16_t(picture.fWidth), int16_t(picture.fHeight),
                   picture.fWidth * 4, 32, nullptr);
-    auto* bytes = new NTestByteStream(std::vector<uint8_t>{}, kStreamWrite);
+    auto* bytes = new NTestByteStream(std::vector<uint8_t>{}, NStreamMode::kWrite);
     NStream stream{std::unique_ptr<NStreamImp>(bytes)};
     WriteJpeg(stream, image, quality);
     std::vector<uint8_t> out = bytes->Bytes();

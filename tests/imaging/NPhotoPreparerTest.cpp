@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,7 +23,7 @@ Prepared PrepareBytes(const std::vector<uint8_t>& bytes)
 {
     Prepared prepared;
     NStream in{std::make_unique<NTestByteStream>(bytes)};
-    auto* out = new NTestByteStream(std::vector<uint8_t>{}, kStreamWrite);
+    auto* out = new NTestByteStream(std::vector<uint8_t>{}, NStreamMode::kWrite);
     NStream target{std::unique_ptr<NStreamImp>(out)};
     prepared.fResult = NPhotoPreparer().Prepare(in, target);
     prepared.fBytes = out->Bytes();
@@ -186,10 +188,21 @@ TEST(NPhotoPreparerTest, BadPhotosAreSkippedWithAReasonAndTruncatedOnesMarkedPar
     EXPECT_EQ(partial.fDecoded.fDecoded, NRect(0, 0, 600, 480));
 }
 
-TEST(NPhotoPreparerTest, FileFormDatesThePhotoAndLeavesNoTargetWhenSkipped)
+// The files in a folder, by name.
+std::vector<std::string> FolderNames(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(NPhotoPreparerTest, FileFormDatesThePhotoAndLeavesAnEarlierTargetWhenSkipped)
 {
     NTestPrefix prefix;
-    fs::path photo = prefix.Root() / "photo.jpg", target = prefix.Root() / "out.jpg";
+    fs::path folder = prefix.MakeFolder("photos");
+    fs::path photo = folder / "photo.jpg", target = folder / "out.jpg";
     NTestWriteBytes(photo, NTestEncode(NTestPattern(700, 500)));
     auto past = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
     fs::last_write_time(photo, past);
@@ -198,15 +211,35 @@ TEST(NPhotoPreparerTest, FileFormDatesThePhotoAndLeavesNoTargetWhenSkipped)
     EXPECT_EQ(result.fWidth, 640);
     EXPECT_EQ(result.fHeight, 457);
     EXPECT_EQ(result.fDate, NTestSpec(photo).ModTime().fSeconds);
-    EXPECT_TRUE(fs::exists(target));
+    std::vector<uint8_t> prepared = NTestReadBytes(target);
+    ASSERT_FALSE(prepared.empty());
 
-    NTestWriteBytes(photo, { 'n', 'o', 't' });
-    result = NPhotoPreparer().Prepare(NTestSpec(photo), NTestSpec(target));
-    EXPECT_FALSE(result.fOk);
-    EXPECT_FALSE(fs::exists(target));
+    // A photo that is no JPEG, and one cut off before its first scan line: the target
+    // prepared earlier stays byte for byte, and no temporary file is left beside it.
+    std::vector<uint8_t> cut = NTestEncode(NTestPattern(900, 700));
+    cut.resize(200);
+    for (const std::vector<uint8_t>& bad : { std::vector<uint8_t>{ 'n', 'o', 't' }, cut }) {
+        NTestWriteBytes(photo, bad);
+        result = NPhotoPreparer().Prepare(NTestSpec(photo), NTestSpec(target));
+        EXPECT_FALSE(result.fOk);
+        EXPECT_EQ(NTestReadBytes(target), prepared);
+        EXPECT_EQ(FolderNames(folder), (std::vector<std::string>{ "out.jpg", "photo.jpg" }));
+    }
     result = NPhotoPreparer().Prepare(NTestSpec(prefix.Root() / "missing.jpg"), NTestSpec(target));
     EXPECT_FALSE(result.fOk);
     EXPECT_EQ(result.fReason, "the file does not exist");
+}
+
+TEST(NPhotoPreparerTest, APhotoPreparedOntoItsOwnNameIsReadWholeFirst)
+{
+    NTestPrefix prefix;
+    fs::path photo = prefix.Root() / "big.jpg";
+    NTestWriteBytes(photo, NTestEncode(NTestPattern(1280, 960)));
+    NPreparedPhoto result = NPhotoPreparer().Prepare(NTestSpec(photo), NTestSpec(photo));
+    ASSERT_TRUE(result.fOk) << result.fReason;
+    EXPECT_FALSE(result.fPartial);
+    NTestDecode decoded = NTestDecodeBytes(NTestReadBytes(photo));
+    EXPECT_EQ(decoded.fDecoded, NRect(0, 0, 640, 480));
 }
 
 } // namespace

@@ -37,7 +37,7 @@ struct Image {
 std::string Compress(const std::string& plain)
 {
     std::vector<uint8_t> block(plain.size() * 2 + 64);
-    NStream out(std::make_unique<NStreamMem>(block.data(), int64_t(block.size()), kStreamWrite));
+    NStream out(std::make_unique<NStreamMem>(block.data(), int64_t(block.size()), NStreamMode::kWrite));
     {
         NStream filter(std::make_unique<NStreamCompress>(out));
         filter.WriteFully(int32_t(plain.size()), plain.data());
@@ -91,7 +91,7 @@ protected:
     // Reads the file into fSet; the result of ReadSet.
     bool Read(const NFileSpec& spec)
     {
-        NStream stream = spec.Open(kStreamRead);
+        NStream stream = spec.Open(NStreamMode::kRead);
         return fSet.ReadSet(stream, spec);
     }
 
@@ -181,7 +181,7 @@ TEST_F(NSpSetTest, MissingFileRaisesOnOpenAndAVanishedFileDrawsNothing)
 {
     NFileSpec missing = NTestSpec(fPrefix.Root() / "none.xps");
     try {
-        missing.Open(kStreamRead);
+        missing.Open(NStreamMode::kRead);
         FAIL() << "opened a missing file";
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileCannotOpen);

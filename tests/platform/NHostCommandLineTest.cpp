@@ -56,4 +56,32 @@ TEST(NHostCommandLineTest, QuotedArgumentsSplitBackUnchanged)
     EXPECT_EQ(NHostCommandLine::Quote(R"(C:\Program Files\)"), R"("C:\Program Files\\")");
 }
 
+TEST(NHostCommandLineTest, ProgramArgumentsBecomeCodePageTextAndGoBackAsUtf8)
+{
+    // "Fotos_ä", "Strand_é €.jpg": two UTF-8 bytes each for ä and é, three for €.
+    const char* argv[] = {"/usr/bin/prog", "Fotos_\xc3\xa4", "Strand_\xc3\xa9 \xe2\x82\xac.jpg", "-silent", "", "\xe4t"};
+    Arguments ansi;
+    std::string problem;
+    ASSERT_TRUE(NHostCommandLine::FromUtf8Arguments(6, argv, ansi, problem)) << problem;
+    EXPECT_EQ(ansi, (Arguments {"Fotos_\xe4", "Strand_\xe9 \x80.jpg", "-silent", "", "\xe4t"}));
+    // A legacy Latin-1 argument (not UTF-8) passes as it is, and so comes back as UTF-8.
+    EXPECT_EQ(NHostCommandLine::ToUtf8Arguments(ansi),
+              (Arguments {"Fotos_\xc3\xa4", "Strand_\xc3\xa9 \xe2\x82\xac.jpg", "-silent", "", "\xc3\xa4t"}));
+    // The host line made of them splits back into the same host arguments.
+    EXPECT_EQ(NHostCommandLine::SplitArguments(NHostCommandLine::Join(ansi)), ansi);
+}
+
+TEST(NHostCommandLineTest, AnArgumentOutsideTheCodePageIsNamedWithItsCharacter)
+{
+    // U+0151 (o with double acute) has no place in Windows-1252.
+    const char* argv[] = {"prog", "ok", "Bal\xc5\x91 \xc3\xa4.jpg"};
+    Arguments ansi = {"stale"};
+    std::string problem;
+    EXPECT_FALSE(NHostCommandLine::FromUtf8Arguments(3, argv, ansi, problem));
+    EXPECT_TRUE(ansi.empty());
+    EXPECT_NE(problem.find("argument 2"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("\"Bal\xc5\x91 \xc3\xa4.jpg\""), std::string::npos) << problem;
+    EXPECT_NE(problem.find("\"\xc5\x91\""), std::string::npos) << problem;
+}
+
 }   // namespace

@@ -178,4 +178,18 @@ TEST_F(NHostShellTest, WithoutADesktopHandlerOpenFailsClearly)
     EXPECT_EQ(NHostShell::Open(R"(C:\Albums)"), kShellNoAssociation);
 }
 
+TEST_F(NHostShellTest, StartedProgramsReceiveHostTextAsUtf8)
+{
+    InstallEcho("Program Files/Echo Tool/Echo.exe");
+    EXPECT_EQ(NHostShell::StartCommandLine("\"C:\\Program Files\\Echo Tool\\Echo.exe\" "
+                                           "\"C:\\Fotos_\xe4\\Strand_\xe9 \x80.jpg\" -lang fra"),
+              kShellStarted);
+    EXPECT_EQ(Echoed(), (Lines {"C:\\Fotos_\xc3\xa4\\Strand_\xc3\xa9 \xe2\x82\xac.jpg", "-lang", "fra"}));
+    std::filesystem::remove(fOutput);
+    // A program in a folder with a non-English name, started by the shell's open.
+    InstallEcho("Programme/M\xc3\xa4rchen/Echo.exe");
+    EXPECT_EQ(NHostShell::Open("C:\\Programme\\M\xe4rchen\\Echo.exe", "\"caf\xe9\""), kShellStarted);
+    EXPECT_EQ(Echoed(), (Lines {"caf\xc3\xa9"}));
+}
+
 }   // namespace

@@ -75,7 +75,7 @@ protected:
     void Update()
     {
         NBinder binder;
-        if (binder.Open(File("a.xpb"), fMount, kBinderUpdate) < 0)
+        if (binder.Open(File("a.xpb"), fMount, NBinderMode::kUpdate) < 0)
             throw NFileException(kFileCannotOpen, "a.xpb");
         for (int i = 0; i < 4; ++i) {
             std::string name = "new" + std::to_string(i);
@@ -106,7 +106,7 @@ protected:
         MakeSources();
         {
             NBinder binder;
-            EXPECT_GE(binder.Open(File("a.xpb"), fMount, kBinderUpdate), 0);
+            EXPECT_GE(binder.Open(File("a.xpb"), fMount, NBinderMode::kUpdate), 0);
             for (int i = 0; i < 4; ++i) {
                 std::string name = "new" + std::to_string(i);
                 binder.Add(InMount("New:" + name), File("src:" + name), fs::file_size(OnC("src/" + name)));
@@ -131,7 +131,7 @@ protected:
     void ExpectOldOrNew(const std::string& where)
     {
         NBinder binder;
-        ASSERT_GE(binder.Open(File("a.xpb"), fMount, kBinderRead), 0) << where;
+        ASSERT_GE(binder.Open(File("a.xpb"), fMount, NBinderMode::kRead), 0) << where;
         ASSERT_TRUE(binder.Close());
         EXPECT_FALSE(fs::exists(Journal())) << where;
         std::string now = NTestPrefix::ReadFile(OnC("a.xpb"));
@@ -229,7 +229,7 @@ TEST_F(NBinderJournalTest, UpdateThatFailsMidwayIsUndoneAtClose)
     LearnStates();
     {
         NBinder binder;
-        ASSERT_GE(binder.Open(File("a.xpb"), fMount, kBinderUpdate), 0);
+        ASSERT_GE(binder.Open(File("a.xpb"), fMount, NBinderMode::kUpdate), 0);
         binder.Add(InMount("New:new0"), File("src:new0"), fs::file_size(OnC("src/new0")));
         EXPECT_TRUE(fs::exists(Journal())) << "the journal exists while the update runs";
         NHostFaults::Arm(0, NHostFaults::Action::kFail, ENOSPC);
@@ -248,17 +248,17 @@ TEST_F(NBinderJournalTest, ReaderDoesNotUndoALiveUpdateAndSecondUpdaterIsRefused
 {
     LearnStates();
     NBinder writer;
-    ASSERT_GE(writer.Open(File("a.xpb"), fMount, kBinderUpdate), 0);
+    ASSERT_GE(writer.Open(File("a.xpb"), fMount, NBinderMode::kUpdate), 0);
     NBinder second;
-    EXPECT_EQ(second.Open(File("a.xpb"), fMount, kBinderUpdate), -1) << "one updater at a time";
+    EXPECT_EQ(second.Open(File("a.xpb"), fMount, NBinderMode::kUpdate), -1) << "one updater at a time";
     writer.Add(InMount("New:new0"), File("src:new0"), fs::file_size(OnC("src/new0")));
     NBinder reader;
-    EXPECT_EQ(reader.Open(File("a.xpb"), fMount, kBinderRead), -1) << "busy, not rolled back";
+    EXPECT_EQ(reader.Open(File("a.xpb"), fMount, NBinderMode::kRead), -1) << "busy, not rolled back";
     EXPECT_FALSE(reader.Verify(File("a.xpb"))) << "a busy archive cannot be vouched for";
     EXPECT_TRUE(fs::exists(Journal()));
     EXPECT_TRUE(writer.Close());
     EXPECT_FALSE(fs::exists(Journal()));
-    EXPECT_GE(reader.Open(File("a.xpb"), fMount, kBinderRead), 0);
+    EXPECT_GE(reader.Open(File("a.xpb"), fMount, NBinderMode::kRead), 0);
 }
 
 TEST_F(NBinderJournalTest, IncompleteJournalIsDiscardedAndArchiveLeftAlone)
@@ -273,7 +273,7 @@ TEST_F(NBinderJournalTest, UpdateWithNothingAddedWritesNoJournalAndNoByte)
 {
     LearnStates();
     NBinder binder;
-    ASSERT_GE(binder.Open(File("a.xpb"), fMount, kBinderUpdate), 0);
+    ASSERT_GE(binder.Open(File("a.xpb"), fMount, NBinderMode::kUpdate), 0);
     NHostFaults::Disarm();
     EXPECT_TRUE(binder.Close());
     EXPECT_EQ(NHostFaults::Changes(), 0);
@@ -300,7 +300,7 @@ TEST_F(NBinderJournalTest, FullTmpfsLeavesTheArchiveAsItWas)
     NFileSpec archive = File("disk:a.xpb");
     {
         NBinder binder;
-        ASSERT_GE(binder.Open(archive, fMount, kBinderUpdate), 0);
+        ASSERT_GE(binder.Open(archive, fMount, NBinderMode::kUpdate), 0);
         EXPECT_THROW(binder.Add(InMount("big"), File("src:big"), 400000), NFileException);
         // Whether the smaller directory still fits decides whether closing succeeds.
         static_cast<void>(binder.Close());
@@ -309,7 +309,7 @@ TEST_F(NBinderJournalTest, FullTmpfsLeavesTheArchiveAsItWas)
     // new directory when the directory still fitted.
     EXPECT_FALSE(fs::exists(disk / "a.xpb-journal"));
     NBinder again;
-    ASSERT_GE(again.Open(archive, fMount, kBinderRead), 0);
+    ASSERT_GE(again.Open(archive, fMount, NBinderMode::kRead), 0);
     int64_t position = 0;
     int32_t size = 0;
     EXPECT_TRUE(again.Lookup(InMount("Old:e1"), position, size));

@@ -49,7 +49,7 @@ protected:
 
     std::string ReadElement(const std::string& path) const
     {
-        NStream in = InMount(path).Open(kStreamRead, true);
+        NStream in = InMount(path).Open(NStreamMode::kRead, true);
         std::string text(static_cast<size_t>(in.GetLength()), '\0');
         in.ReadFully(static_cast<int32_t>(text.size()), text.data());
         return text;
@@ -77,7 +77,7 @@ TEST_F(NBinderTest, ElementsReadBackThroughFileSpecificationsWithoutRegardToCase
 {
     MakeBinder("theme.xpb", { { "Assets:theme.jpg", "JPEGDATA" }, { "Assets:Sub:x.txt", "xx" }, { "top.bin", "T" } });
     NBinder binder;
-    EXPECT_EQ(binder.Open(File("theme.xpb"), fMount, kBinderRead), 2);
+    EXPECT_EQ(binder.Open(File("theme.xpb"), fMount, NBinderMode::kRead), 2);
     NBinderRegistry::The().Register(&binder);
     EXPECT_EQ(ReadElement("assets:THEME.JPG"), "JPEGDATA");
     EXPECT_EQ(ReadElement("ASSETS:sub:X.TXT"), "xx");
@@ -86,9 +86,9 @@ TEST_F(NBinderTest, ElementsReadBackThroughFileSpecificationsWithoutRegardToCase
     EXPECT_EQ(NBinderRegistry::The().SizeOf(InMount("Assets:none.jpg")), 0);
     // A folder and a file of one name are told apart.
     EXPECT_FALSE(InMount("Assets").Exists());
-    EXPECT_THROW(InMount("assets").Open(kStreamRead), NFileException);
+    EXPECT_THROW(InMount("assets").Open(NStreamMode::kRead), NFileException);
 
-    NStream element = InMount("top.bin").Open(kStreamRead);
+    NStream element = InMount("top.bin").Open(NStreamMode::kRead);
     EXPECT_EQ(element.ReadByte(), 'T');
     EXPECT_THROW(element.ReadByte(), NFileException);
     try {
@@ -116,19 +116,19 @@ TEST_F(NBinderTest, AppendedBindersOpenByIndexWithOffsetsFromTheirStart)
     NTestPrefix::WriteFile(OnC("setup.exe"), combined);
 
     NBinder latest;
-    EXPECT_EQ(latest.Open(File("setup.exe"), fMount, kBinderRead, 0), 8);
+    EXPECT_EQ(latest.Open(File("setup.exe"), fMount, NBinderMode::kRead, 0), 8);
     NBinder earlier;
-    EXPECT_EQ(earlier.Open(File("setup.exe"), NFDirSpec(NFDriveSpec(), "Old:"), kBinderRead, 1), 7);
+    EXPECT_EQ(earlier.Open(File("setup.exe"), NFDirSpec(NFDriveSpec(), "Old:"), NBinderMode::kRead, 1), 7);
     EXPECT_EQ(earlier.Place().fStart, 13);
     NBinderRegistry::The().Register(&latest);
     NBinderRegistry::The().Register(&earlier);
     EXPECT_EQ(ReadElement("a.txt"), "second one");
-    NStream old = NFileSpec(NFDirSpec(NFDriveSpec(), "Old:"), "a.txt").Open(kStreamRead);
+    NStream old = NFileSpec(NFDirSpec(NFDriveSpec(), "Old:"), "a.txt").Open(NStreamMode::kRead);
     std::string text(12, '\0');
     old.ReadFully(12, text.data());
     EXPECT_EQ(text, "first binder");
     NBinder none;
-    EXPECT_EQ(none.Open(File("setup.exe"), fMount, kBinderRead, 2), -1);
+    EXPECT_EQ(none.Open(File("setup.exe"), fMount, NBinderMode::kRead, 2), -1);
     NBinderRegistry::The().Unregister(&latest);
     NBinderRegistry::The().Unregister(&earlier);
 }
@@ -145,7 +145,7 @@ TEST_F(NBinderTest, AlternativeFormWithAbsoluteDirectoryPositionOpens)
     bytes += std::string { char(directory >> 24), char(directory >> 16), char(directory >> 8), char(directory) };
     NTestPrefix::WriteFile(OnC("alt.xpb"), bytes);
     NBinder binder;
-    EXPECT_EQ(binder.Open(File("alt.xpb"), fMount, kBinderRead), 2);
+    EXPECT_EQ(binder.Open(File("alt.xpb"), fMount, NBinderMode::kRead), 2);
     int64_t position = 0;
     int32_t size = 0;
     ASSERT_TRUE(binder.Lookup(InMount("x.txt"), position, size));
@@ -158,7 +158,7 @@ TEST_F(NBinderTest, UpdateWithNothingAddedLeavesTheFileUnchanged)
     MakeBinder("same.xpb", { { "a:b:c.txt", "abc" } });
     std::string before = NTestPrefix::ReadFile(OnC("same.xpb"));
     NBinder binder;
-    EXPECT_EQ(binder.Open(File("same.xpb"), fMount, kBinderUpdate), 2);
+    EXPECT_EQ(binder.Open(File("same.xpb"), fMount, NBinderMode::kUpdate), 2);
     EXPECT_TRUE(binder.Close());
     EXPECT_EQ(NTestPrefix::ReadFile(OnC("same.xpb")), before);
 }
@@ -168,7 +168,7 @@ TEST_F(NBinderTest, UpdateAddsElementsAndRefusesPresentNamesInAnyCase)
     MakeBinder("grow.xpb", { { "Photo:0001.jpg", "one" } });
     {
         NBinder binder;
-        ASSERT_EQ(binder.Open(File("grow.xpb"), fMount, kBinderUpdate), 2);
+        ASSERT_EQ(binder.Open(File("grow.xpb"), fMount, NBinderMode::kUpdate), 2);
         binder.Add(InMount("Photo:Mixed.JPG"), Source("m", "mixed"), 5);
         for (const char* name : { "Photo:0001.jpg", "photo:MIXED.jpg" }) {
             try {
@@ -187,31 +187,31 @@ TEST_F(NBinderTest, UpdateAddsElementsAndRefusesPresentNamesInAnyCase)
         EXPECT_TRUE(binder.Close());
     }
     NBinder reopened;
-    ASSERT_EQ(reopened.Open(File("grow.xpb"), fMount, kBinderRead), 2);
+    ASSERT_EQ(reopened.Open(File("grow.xpb"), fMount, NBinderMode::kRead), 2);
     NBinderRegistry::The().Register(&reopened);
     EXPECT_EQ(ReadElement("photo:0001.jpg"), "one");
     EXPECT_EQ(ReadElement("photo:mixed.jpg"), "mixed");
     NBinderRegistry::The().Unregister(&reopened);
 
     NBinder reader;
-    ASSERT_EQ(reader.Open(File("grow.xpb"), fMount, kBinderRead), 2);
+    ASSERT_EQ(reader.Open(File("grow.xpb"), fMount, NBinderMode::kRead), 2);
     EXPECT_THROW(reader.Add(InMount("z"), Source("z", "z"), 1), NFileException);
 }
 
 TEST_F(NBinderTest, OpenRefusesWhatIsNoBinder)
 {
     NBinder binder;
-    EXPECT_EQ(binder.Open(File("missing.xpb"), fMount, kBinderUpdate), -1);
+    EXPECT_EQ(binder.Open(File("missing.xpb"), fMount, NBinderMode::kUpdate), -1);
     EXPECT_FALSE(fs::exists(OnC("missing.xpb")));
     NTestPrefix::WriteFile(OnC("empty.xpb"), "");
-    EXPECT_EQ(binder.Open(File("empty.xpb"), fMount, kBinderUpdate), -1);
+    EXPECT_EQ(binder.Open(File("empty.xpb"), fMount, NBinderMode::kUpdate), -1);
     NTestPrefix::WriteFile(OnC("text.xpb"), "just some text that is not an archive");
-    EXPECT_EQ(binder.Open(File("text.xpb"), fMount, kBinderRead), -1);
+    EXPECT_EQ(binder.Open(File("text.xpb"), fMount, NBinderMode::kRead), -1);
     MakeBinder("ok.xpb", {});
-    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, kBinderUpdate, 1), -1);
-    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, kBinderCreated), -1);
-    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, kBinderRead), 2);
-    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, kBinderRead), -1);
+    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, NBinderMode::kUpdate, 1), -1);
+    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, NBinderMode::kCreated), -1);
+    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, NBinderMode::kRead), 2);
+    EXPECT_EQ(binder.Open(File("ok.xpb"), fMount, NBinderMode::kRead), -1);
     NBinder creator;
     EXPECT_FALSE(creator.Create(File("ok.xpb"), fMount, 2, 0));
 }
@@ -229,16 +229,16 @@ TEST_F(NBinderTest, DamagedDirectoriesFailCleanly)
     huge += std::string { char(start >> 24), char(start >> 16), char(start >> 8), char(start) };
     NTestPrefix::WriteFile(OnC("huge.xpb"), huge);
     NBinder binder;
-    EXPECT_THROW(static_cast<void>(binder.Open(File("huge.xpb"), fMount, kBinderRead)), NFileException);
+    EXPECT_THROW(static_cast<void>(binder.Open(File("huge.xpb"), fMount, NBinderMode::kRead)), NFileException);
     EXPECT_FALSE(binder.IsOpen());
-    EXPECT_EQ(binder.Open(File("good.xpb"), fMount, kBinderRead), 2);
+    EXPECT_EQ(binder.Open(File("good.xpb"), fMount, NBinderMode::kRead), 2);
 }
 
 TEST_F(NBinderTest, CopyToTakesWhatTheFilterAccepts)
 {
     MakeBinder("theme.xpb", { { "Custom:a.txt", "custom" }, { "Keep:b.txt", "keep" }, { "c.txt", "plain" } });
     NBinder source;
-    ASSERT_EQ(source.Open(File("theme.xpb"), fMount, kBinderRead), 2);
+    ASSERT_EQ(source.Open(File("theme.xpb"), fMount, NBinderMode::kRead), 2);
     NBinderRegistry::The().Register(&source);
 
     struct SkipCustom : NBinderCopyFilter {
@@ -258,7 +258,7 @@ TEST_F(NBinderTest, CopyToTakesWhatTheFilterAccepts)
     }
     NBinderRegistry::The().Unregister(&source);
     NBinder album;
-    ASSERT_EQ(album.Open(File("album.qip"), albumMount, kBinderRead), 2);
+    ASSERT_EQ(album.Open(File("album.qip"), albumMount, NBinderMode::kRead), 2);
     int64_t position = 0;
     int32_t size = 0;
     EXPECT_TRUE(album.Lookup(NFileSpec(albumMount, "keep:b.txt"), position, size));
@@ -310,12 +310,12 @@ TEST_F(NBinderTest, VersionTwoHeaderIsRaisedWhenTheDirectoryIsRewritten)
     NTestPrefix::WriteFile(OnC("v2.xpb"), v2);
     {
         NBinder binder;
-        ASSERT_EQ(binder.Open(File("v2.xpb"), fMount, kBinderUpdate), 2);
+        ASSERT_EQ(binder.Open(File("v2.xpb"), fMount, NBinderMode::kUpdate), 2);
         binder.Add(InMount("new.txt"), Source("n", "new"), 3);
         EXPECT_TRUE(binder.Close());
     }
     NBinder reopened;
-    ASSERT_EQ(reopened.Open(File("v2.xpb"), fMount, kBinderRead), 2);
+    ASSERT_EQ(reopened.Open(File("v2.xpb"), fMount, NBinderMode::kRead), 2);
     EXPECT_EQ(reopened.Place().fHeader.fVersion, NBinderHeader::kCompressedVersion);
     int64_t position = 0;
     int32_t size = 0;
@@ -327,7 +327,7 @@ TEST_F(NBinderTest, BinderOpensOverAStreamInMemory)
     MakeBinder("mem.xpb", { { "a:b.txt", "in memory" } });
     std::string bytes = NTestPrefix::ReadFile(OnC("mem.xpb"));
     NBinder binder;
-    EXPECT_EQ(binder.OpenStream(NStream(std::make_unique<NStreamMem>(bytes.data(), bytes.size(), kStreamRead)), fMount), 2);
+    EXPECT_EQ(binder.OpenStream(NStream(std::make_unique<NStreamMem>(bytes.data(), bytes.size(), NStreamMode::kRead)), fMount), 2);
     int64_t position = 0;
     int32_t size = 0;
     EXPECT_TRUE(binder.Lookup(InMount("a:b.txt"), position, size));

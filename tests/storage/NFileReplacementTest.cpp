@@ -37,7 +37,7 @@ protected:
     void Write() const
     {
         NFileReplacement replacement(NFileSpec(fRoot, "out.bin"));
-        NStream out = replacement.Temporary().Open(kStreamWrite);
+        NStream out = replacement.Temporary().Open(NStreamMode::kWrite);
         for (size_t at = 0; at < fNew.size(); at += 4096)
             out.WriteFully(4096, fNew.data() + at);
         out.Close();

@@ -156,14 +156,14 @@ TEST_F(NFileSpecTest, ComponentsResolveWithoutRegardToCase)
     NTestPrefix::WriteFile(OnC("Program Files/Lumora/Data/Lang.txt"), "deu");
     NFileSpec spec = HostFile("c:\\PROGRAM FILES\\lumora\\DATA\\lang.TXT");
     EXPECT_TRUE(spec.Exists());
-    NStream stream = spec.Open(kStreamRead);
+    NStream stream = spec.Open(NStreamMode::kRead);
     char text[8] = {};
     EXPECT_EQ(stream.ReadLine(text, sizeof text), 3);
     EXPECT_STREQ(text, "deu");
 
     // A new file below a folder found by its other case keeps its own case.
     NFileSpec created = HostFile("C:\\program files\\LUMORA\\New.Txt");
-    created.Open(kStreamWrite).Close();
+    created.Open(NStreamMode::kWrite).Close();
     EXPECT_TRUE(fs::exists(OnC("Program Files/Lumora/New.Txt")));
 }
 
@@ -171,13 +171,13 @@ TEST_F(NFileSpecTest, AttributesAndCanOpenFollowTheHost)
 {
     NFileSpec file = HostFile("C:\\f.txt");
     EXPECT_EQ(file.Attributes(), 0);
-    EXPECT_TRUE(file.CanOpen(kStreamWrite));
-    EXPECT_TRUE(file.CanOpen(kStreamUpdate));
-    EXPECT_FALSE(file.CanOpen(kStreamRead));
+    EXPECT_TRUE(file.CanOpen(NStreamMode::kWrite));
+    EXPECT_TRUE(file.CanOpen(NStreamMode::kUpdate));
+    EXPECT_FALSE(file.CanOpen(NStreamMode::kRead));
 
     NTestPrefix::WriteFile(OnC("f.txt"), "x");
     EXPECT_EQ(file.Attributes(), kFileAttrExists | kFileAttrVisible);
-    EXPECT_TRUE(file.CanOpen(kStreamRead));
+    EXPECT_TRUE(file.CanOpen(NStreamMode::kRead));
 
     NTestPrefix::WriteFile(OnC(".hidden"), "x");
     EXPECT_EQ(HostFile("C:\\.hidden").Attributes(), kFileAttrExists);
@@ -185,14 +185,14 @@ TEST_F(NFileSpecTest, AttributesAndCanOpenFollowTheHost)
     fs::create_directories(OnC("folder"));
     NFileSpec folder = HostFile("C:\\folder");
     EXPECT_EQ(folder.Attributes(), kFileAttrExists | kFileAttrDirectory | kFileAttrVisible);
-    for (int mode : { kStreamRead, kStreamWrite, kStreamUpdate })
+    for (NStreamMode mode : { NStreamMode::kRead, NStreamMode::kWrite, NStreamMode::kUpdate })
         EXPECT_FALSE(folder.CanOpen(mode));
 
     fs::permissions(OnC("f.txt"), fs::perms::owner_read | fs::perms::group_read);
-    EXPECT_TRUE(file.CanOpen(kStreamRead));
-    EXPECT_FALSE(file.CanOpen(kStreamWrite));
-    EXPECT_FALSE(file.CanOpen(kStreamUpdate));
-    EXPECT_THROW(file.Open(kStreamUpdate), NFileException);
+    EXPECT_TRUE(file.CanOpen(NStreamMode::kRead));
+    EXPECT_FALSE(file.CanOpen(NStreamMode::kWrite));
+    EXPECT_FALSE(file.CanOpen(NStreamMode::kUpdate));
+    EXPECT_THROW(file.Open(NStreamMode::kUpdate), NFileException);
 
     // Delete clears the read-only attribute first.
     EXPECT_TRUE(file.Delete());
@@ -260,7 +260,7 @@ TEST_F(NFileSpecTest, OpenFailuresCarryTheirCodeAndName)
 {
     NFileSpec missing = HostFile("C:\\missing.txt");
     try {
-        missing.Open(kStreamRead);
+        missing.Open(NStreamMode::kRead);
         FAIL() << "opened a missing file";
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileCannotOpen);
@@ -269,7 +269,7 @@ TEST_F(NFileSpecTest, OpenFailuresCarryTheirCodeAndName)
 
     NTestPrefix::WriteFile(OnC("exists.txt"), "x");
     try {
-        HostFile("C:\\exists.txt").Open(kStreamWrite);
+        HostFile("C:\\exists.txt").Open(NStreamMode::kWrite);
         FAIL() << "created over an existing file";
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileCannotCreate);

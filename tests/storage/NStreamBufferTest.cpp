@@ -39,7 +39,7 @@ public:
 };
 
 struct Buffered {
-    explicit Buffered(std::vector<uint8_t> bytes, int mode = kStreamRead)
+    explicit Buffered(std::vector<uint8_t> bytes, NStreamMode mode = NStreamMode::kRead)
     {
         auto inner = std::make_unique<RecordingStream>(std::move(bytes), mode);
         fInner = inner.get();
@@ -79,7 +79,7 @@ TEST(NStreamBufferTest, ReadMeetingTheEndReturnsThePartialCount)
 
 TEST(NStreamBufferTest, WritesArePassedOnInBlocksOrDirectly)
 {
-    Buffered buffered({}, kStreamWrite);
+    Buffered buffered({}, NStreamMode::kWrite);
     for (int i = 0; i < 2048; ++i)
         buffered.fStream.WriteByte(static_cast<uint8_t>(i));
     EXPECT_EQ(buffered.fInner->fWrites, (std::vector<int32_t> { 1024, 1024 }));
@@ -114,7 +114,7 @@ TEST(NStreamBufferTest, ForwardSeekWithinTheBufferSkipsWithoutTheInnerStream)
 
 TEST(NStreamBufferTest, FailedPassOnDropsPendingBytesAndClosesTheInnerStream)
 {
-    Buffered buffered({}, kStreamWrite);
+    Buffered buffered({}, NStreamMode::kWrite);
     buffered.fStream.WriteInt32(5);
     buffered.fInner->fFailWrites = true;
     try {
@@ -134,7 +134,7 @@ TEST(NStreamBufferTest, FailedPassOnDropsPendingBytesAndClosesTheInnerStream)
 
 TEST(NStreamBufferTest, UpdateModePassesEverythingThrough)
 {
-    Buffered buffered(std::vector<uint8_t>(8, 0), kStreamUpdate);
+    Buffered buffered(std::vector<uint8_t>(8, 0), NStreamMode::kUpdate);
     buffered.fStream.WriteByte(1);
     EXPECT_EQ(buffered.fInner->fWrites, (std::vector<int32_t> { 1 }));
     EXPECT_EQ(buffered.fInner->Bytes()[0], 1);

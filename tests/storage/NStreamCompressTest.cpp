@@ -12,7 +12,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-NStream Memory(Bytes bytes = {}, int mode = kStreamRead)
+NStream Memory(Bytes bytes = {}, NStreamMode mode = NStreamMode::kRead)
 {
     return NStream(std::make_unique<NTestByteStream>(std::move(bytes), mode));
 }
@@ -24,7 +24,7 @@ const Bytes& BytesOf(const NStream& stream)
 
 Bytes Compress(const Bytes& input, bool byteByByte)
 {
-    NStream out = Memory({}, kStreamWrite);
+    NStream out = Memory({}, NStreamMode::kWrite);
     {
         NStream compress(std::make_unique<NStreamCompress>(out));
         if (byteByByte) {
@@ -179,7 +179,7 @@ TEST(NStreamCompressTest, TruncatedInputEndsReadsQuietly)
 
 TEST(NStreamCompressTest, FiltersRefuseTheWrongDirectionAndSeeking)
 {
-    NStream out = Memory({}, kStreamWrite);
+    NStream out = Memory({}, NStreamMode::kWrite);
     NStreamCompress compress(out);
     uint8_t byte = 0;
     EXPECT_EQ(compress.Read(1, &byte), 0);

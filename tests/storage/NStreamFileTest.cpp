@@ -30,7 +30,7 @@ protected:
 TEST_F(NStreamFileTest, OpeningFailuresNameTheHostPath)
 {
     try {
-        NStreamFile stream(fSpec, kStreamRead);
+        NStreamFile stream(fSpec, NStreamMode::kRead);
         FAIL();
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileCannotOpen);
@@ -38,23 +38,23 @@ TEST_F(NStreamFileTest, OpeningFailuresNameTheHostPath)
     }
     NTestPrefix::WriteFile(FilePath(), "abc");
     try {
-        NStreamFile stream(fSpec, kStreamWrite);
+        NStreamFile stream(fSpec, NStreamMode::kWrite);
         FAIL();
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileCannotCreate);
     }
     NFileSpec inMissingFolder(NFDirSpec(NFDriveSpec(), "Nowhere:"), "x.bin");
-    EXPECT_THROW(NStreamFile(inMissingFolder, kStreamUpdate), NFileException);
+    EXPECT_THROW(NStreamFile(inMissingFolder, NStreamMode::kUpdate), NFileException);
 }
 
 TEST_F(NStreamFileTest, UpdateModeOpensOrCreates)
 {
     {
-        NStreamFile created(fSpec, kStreamUpdate);
+        NStreamFile created(fSpec, NStreamMode::kUpdate);
         created.Write(3, "xyz");
     }
     EXPECT_EQ(NTestPrefix::ReadFile(FilePath()), "xyz");
-    NStreamFile opened(fSpec, kStreamUpdate);
+    NStreamFile opened(fSpec, NStreamMode::kUpdate);
     EXPECT_EQ(opened.GetLength(), 3);
     char two[2];
     EXPECT_EQ(opened.Read(2, two), 2);
@@ -65,7 +65,7 @@ TEST_F(NStreamFileTest, UpdateModeOpensOrCreates)
 TEST_F(NStreamFileTest, ReadAtTheEndAndWrongDirectionThrow)
 {
     NTestPrefix::WriteFile(FilePath(), "a");
-    NStreamFile reader(fSpec, kStreamRead);
+    NStreamFile reader(fSpec, NStreamMode::kRead);
     char byte;
     EXPECT_EQ(reader.Read(1, &byte), 1);
     try {
@@ -88,12 +88,12 @@ TEST_F(NStreamFileTest, SetLengthTruncatesAndExtendsOnlyWhenWriting)
 {
     NTestPrefix::WriteFile(FilePath(), "0123456789");
     {
-        NStreamFile reader(fSpec, kStreamRead);
+        NStreamFile reader(fSpec, NStreamMode::kRead);
         EXPECT_EQ(reader.SetLength(2), 10);
     }
     EXPECT_EQ(fs::file_size(FilePath()), 10u);
     {
-        NStreamFile updater(fSpec, kStreamUpdate);
+        NStreamFile updater(fSpec, NStreamMode::kUpdate);
         EXPECT_EQ(updater.SetLength(4), 4);
         EXPECT_EQ(updater.GetLength(), 4);
         EXPECT_EQ(updater.SetLength(6), 6);
@@ -105,7 +105,7 @@ TEST_F(NStreamFileTest, ModificationTimeSetWhileWritingSurvivesTheClose)
 {
     constexpr uint32_t kMoment = 946684800;   // 1 January 2000, UTC
     {
-        NStream stream(std::make_unique<NStreamFile>(fSpec, kStreamWrite));
+        NStream stream(std::make_unique<NStreamFile>(fSpec, NStreamMode::kWrite));
         stream.WriteInt32(1);
         stream.Get()->SetModTime(NDateTime::FromSeconds(kMoment));
         stream.WriteInt32(2);
@@ -116,7 +116,7 @@ TEST_F(NStreamFileTest, ModificationTimeSetWhileWritingSurvivesTheClose)
 
 TEST_F(NStreamFileTest, ModesAndNamesDescribeTheFile)
 {
-    NStreamFile writer(fSpec, kStreamWrite);
+    NStreamFile writer(fSpec, NStreamMode::kWrite);
     EXPECT_TRUE(writer.IsWriteMode());
     EXPECT_FALSE(writer.IsReadMode());
     EXPECT_FALSE(writer.IsUpdateMode());

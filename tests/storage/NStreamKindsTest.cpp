@@ -23,7 +23,7 @@ NFileSpec OnC(const std::string& name)
 void WriteFile(const NFileSpec& spec, const std::vector<uint8_t>& bytes, int64_t segmentLimit = 0)
 {
     spec.DeleteWithSegments();
-    NStream out = spec.Open(kStreamWrite, false, segmentLimit);
+    NStream out = spec.Open(NStreamMode::kWrite, false, segmentLimit);
     if (!bytes.empty())
         out.WriteFully(static_cast<int32_t>(bytes.size()), bytes.data());
     out.Close();
@@ -53,7 +53,7 @@ struct FileReader {
     NStream Make(const std::vector<uint8_t>& bytes)
     {
         WriteFile(OnC("r.bin"), bytes);
-        return NStream(std::make_unique<NStreamFile>(OnC("r.bin"), kStreamRead));
+        return NStream(std::make_unique<NStreamFile>(OnC("r.bin"), NStreamMode::kRead));
     }
 };
 
@@ -61,7 +61,7 @@ struct BufferReader {
     NStream Make(const std::vector<uint8_t>& bytes)
     {
         WriteFile(OnC("r.bin"), bytes);
-        return NStream(std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(OnC("r.bin"), kStreamRead)));
+        return NStream(std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(OnC("r.bin"), NStreamMode::kRead)));
     }
 };
 
@@ -72,7 +72,7 @@ struct MemReader {
         // A block of capacity 0 still needs an address: without one it is the counting form.
         fBlock = bytes;
         fBlock.push_back(0);
-        return NStream(std::make_unique<NStreamMem>(fBlock.data(), static_cast<int64_t>(bytes.size()), kStreamRead));
+        return NStream(std::make_unique<NStreamMem>(fBlock.data(), static_cast<int64_t>(bytes.size()), NStreamMode::kRead));
     }
 };
 
@@ -93,9 +93,9 @@ struct BinderElementReader {
             writer.Add(NFileSpec(mount, "after.bin"), OnC("before.bin"), 100);
             EXPECT_TRUE(writer.Close());
         }
-        EXPECT_GE(fBinder.Open(OnC("kinds.xpb"), mount, kBinderRead), 0);
+        EXPECT_GE(fBinder.Open(OnC("kinds.xpb"), mount, NBinderMode::kRead), 0);
         NBinderRegistry::The().Register(&fBinder);
-        return NFileSpec(mount, "Sub:element.bin").Open(kStreamRead);
+        return NFileSpec(mount, "Sub:element.bin").Open(NStreamMode::kRead);
     }
 };
 
@@ -104,7 +104,7 @@ struct SegmentedReader {
     NStream Make(const std::vector<uint8_t>& bytes)
     {
         WriteFile(OnC("set.Qip"), bytes, 300);
-        return OnC("set.Qip").Open(kStreamRead, false, 1);
+        return OnC("set.Qip").Open(NStreamMode::kRead, false, 1);
     }
 };
 
@@ -114,14 +114,14 @@ struct ExpandReader {
     {
         OnC("packed.bin").Delete();
         {
-            NStream file = OnC("packed.bin").Open(kStreamWrite, true);
+            NStream file = OnC("packed.bin").Open(NStreamMode::kWrite, true);
             NStream compress(std::make_unique<NStreamCompress>(file));
             if (!bytes.empty())
                 compress.WriteFully(static_cast<int32_t>(bytes.size()), bytes.data());
             compress.Close();
             file.Close();
         }
-        fPacked = OnC("packed.bin").Open(kStreamRead, true);
+        fPacked = OnC("packed.bin").Open(NStreamMode::kRead, true);
         return NStream(std::make_unique<NStreamExpand>(fPacked));
     }
 };
@@ -226,28 +226,28 @@ TYPED_TEST(NStreamReaderTest, EmptyStreamEndsAtOnce)
 // --- writers: each makes a stream, and reads back what reached its destination ---
 
 struct FileWriter {
-    NStream Make() { OnC("w.bin").Delete(); return NStream(std::make_unique<NStreamFile>(OnC("w.bin"), kStreamWrite)); }
-    std::vector<uint8_t> Back() { NStream in = OnC("w.bin").Open(kStreamRead); return ReadAll(in); }
+    NStream Make() { OnC("w.bin").Delete(); return NStream(std::make_unique<NStreamFile>(OnC("w.bin"), NStreamMode::kWrite)); }
+    std::vector<uint8_t> Back() { NStream in = OnC("w.bin").Open(NStreamMode::kRead); return ReadAll(in); }
 };
 
 struct BufferWriter {
     NStream Make()
     {
         OnC("w.bin").Delete();
-        return NStream(std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(OnC("w.bin"), kStreamWrite)));
+        return NStream(std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(OnC("w.bin"), NStreamMode::kWrite)));
     }
-    std::vector<uint8_t> Back() { NStream in = OnC("w.bin").Open(kStreamRead); return ReadAll(in); }
+    std::vector<uint8_t> Back() { NStream in = OnC("w.bin").Open(NStreamMode::kRead); return ReadAll(in); }
 };
 
 struct MemWriter {
     std::vector<uint8_t> fBlock = std::vector<uint8_t>(20000);
-    NStream Make() { return NStream(std::make_unique<NStreamMem>(fBlock.data(), 20000, kStreamWrite)); }
+    NStream Make() { return NStream(std::make_unique<NStreamMem>(fBlock.data(), 20000, NStreamMode::kWrite)); }
     std::vector<uint8_t> Back() { return fBlock; }
 };
 
 struct SegmentedWriter {
-    NStream Make() { OnC("w.Qip").DeleteWithSegments(); return OnC("w.Qip").Open(kStreamWrite, true, 300); }
-    std::vector<uint8_t> Back() { NStream in = OnC("w.Qip").Open(kStreamRead, false, 1); return ReadAll(in); }
+    NStream Make() { OnC("w.Qip").DeleteWithSegments(); return OnC("w.Qip").Open(NStreamMode::kWrite, true, 300); }
+    std::vector<uint8_t> Back() { NStream in = OnC("w.Qip").Open(NStreamMode::kRead, false, 1); return ReadAll(in); }
 };
 
 struct CompressWriter {
@@ -255,13 +255,13 @@ struct CompressWriter {
     NStream Make()
     {
         OnC("w.lz").Delete();
-        fFile = OnC("w.lz").Open(kStreamWrite, true);
+        fFile = OnC("w.lz").Open(NStreamMode::kWrite, true);
         return NStream(std::make_unique<NStreamCompress>(fFile));
     }
     std::vector<uint8_t> Back()
     {
         fFile.Close();
-        NStream packed = OnC("w.lz").Open(kStreamRead, true);
+        NStream packed = OnC("w.lz").Open(NStreamMode::kRead, true);
         NStream expand(std::make_unique<NStreamExpand>(packed));
         return ReadAll(expand);
     }

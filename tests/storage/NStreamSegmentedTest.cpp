@@ -28,14 +28,14 @@ protected:
 
     void WriteSet(const std::string& name, const std::string& data)
     {
-        NStream out = NFileSpec(fDir, name).Open(kStreamWrite, true, kSegmentSize);
+        NStream out = NFileSpec(fDir, name).Open(NStreamMode::kWrite, true, kSegmentSize);
         out.WriteFully(static_cast<int32_t>(data.size()), data.data());
         out.Close();
     }
 
     std::string ReadSet(const std::string& name) const
     {
-        NStream in = NFileSpec(fDir, name).Open(kStreamRead, false, 1);
+        NStream in = NFileSpec(fDir, name).Open(NStreamMode::kRead, false, 1);
         std::string data(static_cast<size_t>(in.GetLength()), '\0');
         in.ReadFully(static_cast<int32_t>(data.size()), data.data());
         return data;
@@ -81,7 +81,7 @@ TEST_F(NStreamSegmentedTest, OneByteMoreMakesASecondSegmentNamedAfterItsCount)
     EXPECT_EQ(ReadSet("Big.Qip"), Pattern(2500));
 
     // Reading across a segment end in small pieces.
-    NStream in = NFileSpec(fDir, "Big.Qip").Open(kStreamRead, true, 1);
+    NStream in = NFileSpec(fDir, "Big.Qip").Open(NStreamMode::kRead, true, 1);
     in.Seek(995);
     char piece[10];
     in.ReadFully(10, piece);
@@ -104,7 +104,7 @@ TEST_F(NStreamSegmentedTest, RenamedSegmentsAreFoundByTheirHeaders)
         changed[8] = char(shifted >> 24), changed[9] = char(shifted >> 16);
         changed[10] = char(shifted >> 8), changed[11] = char(shifted);
         NTestPrefix::WriteFile(OnOut("renamed.qip"), changed);
-        NStream in = NFileSpec(fDir, "Trip.Qip").Open(kStreamRead, false, 1);
+        NStream in = NFileSpec(fDir, "Trip.Qip").Open(NStreamMode::kRead, false, 1);
         std::string data(2100, '\0');
         if (shifted == creation + 3600) {
             in.ReadFully(2100, data.data());
@@ -132,7 +132,7 @@ TEST_F(NStreamSegmentedTest, BrokenOrAbsurdHeadersAreHandledSafely)
     std::string zeroCount("SgMt\0\0\0\x01\0\0\0\0\0\0\0\0", 16);
     NTestPrefix::WriteFile(OnOut("zero.Qip"), zeroCount + std::string(112, 'H'));
     try {
-        NFileSpec(fDir, "zero.Qip").Open(kStreamRead, false, 1);
+        NFileSpec(fDir, "zero.Qip").Open(NStreamMode::kRead, false, 1);
         FAIL();
     } catch (const NFileException& error) {
         EXPECT_EQ(error.Code(), kFileElementWrite);
@@ -140,7 +140,7 @@ TEST_F(NStreamSegmentedTest, BrokenOrAbsurdHeadersAreHandledSafely)
     // Two billion segments for twelve bytes of data: taken for an ordinary file.
     std::string absurd("SgMt\0\0\0\x01\0\0\0\0\x7F\xFF\xFF\xFF\0\0\0\0\0\0\0\x01\0\0\0\x0C", 28);
     NTestPrefix::WriteFile(OnOut("absurd.Qip"), absurd);
-    NStream in = NFileSpec(fDir, "absurd.Qip").Open(kStreamRead, false, 1);
+    NStream in = NFileSpec(fDir, "absurd.Qip").Open(NStreamMode::kRead, false, 1);
     EXPECT_EQ(in.GetLength(), 28);
 }
 
@@ -156,7 +156,7 @@ TEST_F(NStreamSegmentedTest, BinderWrittenAsASetReadsBack)
     }
     EXPECT_TRUE(fs::exists(OnOut("Album3_3.Qip")));
     NBinder binder;
-    ASSERT_EQ(binder.Open(NFileSpec(fDir, "Album.Qip"), mount, kBinderRead), 2);
+    ASSERT_EQ(binder.Open(NFileSpec(fDir, "Album.Qip"), mount, NBinderMode::kRead), 2);
     int64_t position = 0;
     int32_t size = 0;
     EXPECT_TRUE(binder.Lookup(NFileSpec(mount, "photo:0000.jpg"), position, size));
@@ -166,14 +166,14 @@ TEST_F(NStreamSegmentedTest, BinderWrittenAsASetReadsBack)
 TEST(NStreamMemTest, BlockStreamsStopAtTheirCapacity)
 {
     char block[4] = {};
-    NStream out(std::make_unique<NStreamMem>(block, 4, kStreamWrite));
+    NStream out(std::make_unique<NStreamMem>(block, 4, NStreamMode::kWrite));
     EXPECT_EQ(out.Write(6, "abcdef"), 4);
     EXPECT_THROW(out.Write(1, "g"), NFileException);
     EXPECT_EQ(std::string(block, 4), "abcd");
     EXPECT_EQ(out.Seek(10), 4);
     EXPECT_EQ(out.GetDisplayName(), "memfile");
 
-    NStream in(std::make_unique<NStreamMem>(block, 4, kStreamRead));
+    NStream in(std::make_unique<NStreamMem>(block, 4, NStreamMode::kRead));
     char back[8];
     EXPECT_EQ(in.Read(8, back), 4);
     try {
@@ -183,7 +183,7 @@ TEST(NStreamMemTest, BlockStreamsStopAtTheirCapacity)
         EXPECT_EQ(error.Code(), kFileEndOfData);
         EXPECT_EQ(error.Name(), "memfile");
     }
-    NStreamMem noBlock(nullptr, 0, kStreamRead);
+    NStreamMem noBlock(nullptr, 0, NStreamMode::kRead);
     EXPECT_THROW(noBlock.CheckOpen(), NFileException);
 }
 
@@ -200,7 +200,7 @@ TEST_F(NStreamSegmentedTest, CountingStreamMeasuresWhatAFileWouldHold)
     record(counting);
     NFileSpec file(fDir, "record.bin");
     {
-        NStream out = file.Open(kStreamWrite, true);
+        NStream out = file.Open(NStreamMode::kWrite, true);
         record(out);
     }
     EXPECT_EQ(counting.GetLength(), static_cast<int64_t>(fs::file_size(OnOut("record.bin"))));

@@ -16,21 +16,21 @@ namespace {
 
 // Each kind makes a stream on one file in a given mode.
 struct FileKind {
-    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, int mode)
+    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, NStreamMode mode)
     {
         return std::make_unique<NStreamFile>(spec, mode);
     }
 };
 
 struct BufferedKind {
-    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, int mode)
+    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, NStreamMode mode)
     {
         return std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(spec, mode));
     }
 };
 
 struct BufferedTrickleKind {
-    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, int mode)
+    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, NStreamMode mode)
     {
         return std::make_unique<NStreamBuffer>(
             std::make_unique<NTrickleStream>(std::make_unique<NStreamFile>(spec, mode)));
@@ -38,7 +38,7 @@ struct BufferedTrickleKind {
 };
 
 struct TrickleBufferedKind {
-    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, int mode)
+    static std::unique_ptr<NStreamImp> Make(const NFileSpec& spec, NStreamMode mode)
     {
         return std::make_unique<NTrickleStream>(
             std::make_unique<NStreamBuffer>(std::make_unique<NStreamFile>(spec, mode)));
@@ -61,10 +61,10 @@ protected:
     {
     }
 
-    NStream Open(int mode) { return NStream(Kind::Make(fSpec, mode)); }
+    NStream Open(NStreamMode mode) { return NStream(Kind::Make(fSpec, mode)); }
 
     // Writes the bytes in chunks of the given sizes, cycling through them.
-    void WriteChunked(const std::vector<uint8_t>& bytes, std::initializer_list<int32_t> sizes, int mode = kStreamWrite)
+    void WriteChunked(const std::vector<uint8_t>& bytes, std::initializer_list<int32_t> sizes, NStreamMode mode = NStreamMode::kWrite)
     {
         NStream stream = Open(mode);
         size_t at = 0;
@@ -88,7 +88,7 @@ TYPED_TEST(NStreamContractTest, BytesReadBackAsWrittenWhateverTheChunking)
 {
     std::vector<uint8_t> bytes = Pattern(9000);
     this->WriteChunked(bytes, { 1, 2, 4, 1023, 3, 1024, 1025, 4000, 7 });
-    NStream stream = this->Open(kStreamRead);
+    NStream stream = this->Open(NStreamMode::kRead);
     EXPECT_EQ(stream.GetLength(), 9000);
     std::vector<uint8_t> back(bytes.size());
     size_t at = 0;
@@ -112,7 +112,7 @@ TYPED_TEST(NStreamContractTest, SeekRepositionsReadsAnywhere)
 {
     std::vector<uint8_t> bytes = Pattern(5000);
     this->WriteChunked(bytes, { 5000 });
-    NStream stream = this->Open(kStreamRead);
+    NStream stream = this->Open(NStreamMode::kRead);
     for (int64_t target : { 4000, 10, 11, 1030, 0, 4999, 2500, 2501, 2400 }) {
         EXPECT_EQ(stream.Seek(target), target);
         EXPECT_EQ(stream.GetPosition(), target);
@@ -127,7 +127,7 @@ TYPED_TEST(NStreamContractTest, UpdateModeOverwritesInPlaceAndExtends)
     std::vector<uint8_t> bytes = Pattern(3000);
     this->WriteChunked(bytes, { 3000 });
     {
-        NStream stream = this->Open(kStreamUpdate);
+        NStream stream = this->Open(NStreamMode::kUpdate);
         stream.Seek(100);
         stream.WriteInt32(0x01020304);
         stream.Seek(2998);
@@ -146,7 +146,7 @@ TYPED_TEST(NStreamContractTest, UpdateModeOverwritesInPlaceAndExtends)
 
 TYPED_TEST(NStreamContractTest, ClosedStreamReportsNotOpen)
 {
-    NStream stream = this->Open(kStreamWrite);
+    NStream stream = this->Open(NStreamMode::kWrite);
     stream.WriteInt16(7);
     stream.Close();
     try {
@@ -162,7 +162,7 @@ TYPED_TEST(NStreamContractTest, ClosedStreamReportsNotOpen)
 TYPED_TEST(NStreamContractTest, DestroyingTheHolderPassesPendingDataOn)
 {
     {
-        NStream stream = this->Open(kStreamWrite);
+        NStream stream = this->Open(NStreamMode::kWrite);
         stream.WriteString("abc");
     }
     EXPECT_EQ(NTestPrefix::ReadFile(this->fPrefix.DriveC() / "contract.bin"), std::string("\0\3abc", 5));
@@ -170,7 +170,7 @@ TYPED_TEST(NStreamContractTest, DestroyingTheHolderPassesPendingDataOn)
 
 // --- typed data, over memory ---
 
-NStream Memory(std::vector<uint8_t> bytes = {}, int mode = kStreamRead)
+NStream Memory(std::vector<uint8_t> bytes = {}, NStreamMode mode = NStreamMode::kRead)
 {
     return NStream(std::make_unique<NTestByteStream>(std::move(bytes), mode));
 }
@@ -182,7 +182,7 @@ std::vector<uint8_t> BytesOf(const NStream& stream)
 
 TEST(NStreamTypedTest, ValuesAreWrittenBigEndian)
 {
-    NStream out = Memory({}, kStreamWrite);
+    NStream out = Memory({}, NStreamMode::kWrite);
     out.WriteInt32(16909060);
     out.WriteString("abc");
     out.WriteInt16(-2);
@@ -219,7 +219,7 @@ TEST(NStreamTypedTest, BadStringLengthsThrowTheirCodes)
     NStream truncated = Memory({ 1, 2, 3 });
     EXPECT_THROW(truncated.ReadInt32(), NFileException);
 
-    NStream out = Memory({}, kStreamWrite);
+    NStream out = Memory({}, NStreamMode::kWrite);
     EXPECT_THROW(out.WriteString(std::string(40000, 'x')), NFileException);
     EXPECT_TRUE(BytesOf(out).empty());
     std::string longest(NStream::kMaxStringLength, 'y');
@@ -298,12 +298,12 @@ TEST(NStreamTypedTest, CopyMovesEverythingUntilTheEnd)
 {
     std::vector<uint8_t> bytes = Pattern(300001);
     NStream source(std::make_unique<NTrickleStream>(std::make_unique<NTestByteStream>(bytes)));
-    NStream target = Memory({}, kStreamWrite);
+    NStream target = Memory({}, NStreamMode::kWrite);
     NStream::Copy(source, target);
     EXPECT_EQ(BytesOf(target), bytes);
 
     NStream again = Memory(bytes);
-    NStream small = Memory({}, kStreamWrite);
+    NStream small = Memory({}, NStreamMode::kWrite);
     char buffer[5];
     NStream::Copy(again, small, buffer, sizeof buffer);
     EXPECT_EQ(BytesOf(small), bytes);

@@ -13,7 +13,7 @@
 /// A seekable stream over a byte vector, in read, write or update mode.
 class NTestByteStream : public NStreamImp {
 public:
-    explicit NTestByteStream(std::vector<uint8_t> bytes = {}, int mode = kStreamRead)
+    explicit NTestByteStream(std::vector<uint8_t> bytes = {}, NStreamMode mode = NStreamMode::kRead)
         : fBytes(std::move(bytes)), fMode(mode) {}
     NTestByteStream(const uint8_t* data, size_t size)
         : fBytes(data, data + size) {}
@@ -34,7 +34,7 @@ public:
     int32_t Write(int32_t length, const void* buffer) override
     {
         CheckOpen();
-        if (fMode == kStreamRead)
+        if (fMode == NStreamMode::kRead)
             throw NFileException(kFileHostFailure, GetDisplayName());
         if (length < 1)
             return 0;
@@ -62,9 +62,9 @@ public:
     int64_t GetLength() override { CheckOpen(); return static_cast<int64_t>(fBytes.size()); }
     std::string GetDisplayName() const override { return "memory"; }
     std::string GetHostPath() const override { return "memory"; }
-    bool IsReadMode() const override { return fMode == kStreamRead; }
-    bool IsWriteMode() const override { return fMode == kStreamWrite; }
-    bool IsUpdateMode() const override { return fMode == kStreamUpdate; }
+    bool IsReadMode() const override { return fMode == NStreamMode::kRead; }
+    bool IsWriteMode() const override { return fMode == NStreamMode::kWrite; }
+    bool IsUpdateMode() const override { return fMode == NStreamMode::kUpdate; }
     void CheckOpen() const override
     {
         if (!fOpen)
@@ -75,7 +75,7 @@ public:
 
 private:
     std::vector<uint8_t> fBytes;
-    int fMode = kStreamRead;
+    NStreamMode fMode = NStreamMode::kRead;
     size_t fPosition = 0;
     bool fOpen = true;
 };

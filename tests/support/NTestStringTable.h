@@ -17,7 +17,7 @@ using NTestTableEntries = std::vector<std::pair<int32_t, std::string>>;
 /// A table of the entries whose count word is count (the entries' number unless given).
 inline void NWriteTestStringTable(const NFileSpec& spec, const NTestTableEntries& entries, int32_t count = -1)
 {
-    NStream file = spec.Open(kStreamWrite);
+    NStream file = spec.Open(NStreamMode::kWrite);
     file.WriteInt32(NStringTable::kMark);
     file.WriteInt32(NStringTable::kVersion);
     file.WriteInt32(count < 0 ? static_cast<int32_t>(entries.size()) : count);
