@@ -209,18 +209,29 @@ TEST_F(KMakerFlowTest, FromWelcomeThroughInstallationAndDiscToTheAlbumAndTheView
 namespace {
 
 /// Welcome, the installations, and the insert-disk screen (or the themes when a disc is found).
-void PastInstallation(MakerRun& run)
+void PastInstallation(MakerRun& run, const NTestPrefix& prefix)
 {
     ASSERT_TRUE(run.Click("welcomeL"));
     // 2 to 4 lead to the player installation, 7 and 8 to the partner's.
     ASSERT_TRUE(run.PumpUntil([&] { return run.State() == 5 || run.State() >= 9; }, 30000)) << run.State();
+    // The silent setup registers the real player; a show reaching the play screen would
+    // start it and leave it running past the test, so the recorder takes its place.
+    std::string command;
+    ASSERT_TRUE(run.PumpUntil(
+        [&] {
+            return NRegistry::ReadString(kHKeyClassesRoot, "Lumora.Album\\Shell\\open\\command", "", command)
+                && !command.empty();
+        },
+        20000))
+        << "the silent setup registered no player";
+    RecordViewer(prefix);
 }
 
 TEST_F(KMakerFlowTest, TheLastThemeStaysChosenWhenTheThemesComeBackAndSamplesMakeSevenPhotos)
 {
     MakerRun run(fPrefix);
     ASSERT_TRUE(run.Start());
-    PastInstallation(run);
+    PastInstallation(run, fPrefix);
     ASSERT_EQ(run.ScreenName(), "insert-disk");
     ASSERT_TRUE(run.Click("diskCancel"));
     EXPECT_TRUE(run.Data()->SampleMode());
@@ -241,7 +252,7 @@ TEST_F(KMakerFlowTest, NewbornGirlWithTypedNamesAndAutomaticInitials)
 {
     MakerRun run(fPrefix);
     ASSERT_TRUE(run.Start());
-    PastInstallation(run);
+    PastInstallation(run, fPrefix);
     ASSERT_TRUE(run.Click("diskCancel"));
     ASSERT_TRUE(run.Click("themeNewborn"));
     ASSERT_TRUE(run.Click("choosePlay"));
@@ -313,7 +324,7 @@ TEST_F(KMakerFlowTest, AFolderDroppedOnTheWindowIsTheDiscAndCountsJpegNames)
     NTestPrefix::WriteFile(dropped / "list.txt", "no photo");
     MakerRun run(fPrefix);
     ASSERT_TRUE(run.Start());
-    PastInstallation(run);
+    PastInstallation(run, fPrefix);
     ASSERT_EQ(run.ScreenName(), "insert-disk");
     run.Drop({dropped});
     EXPECT_EQ(run.ScreenName(), "choose-theme");
@@ -347,14 +358,14 @@ TEST_F(KMakerFlowTest, APartnerDiscInstallsTheViewerInEnglishOnlyAndKeepsAChosen
         MakerRun run(fPrefix, "deu-disc");
         NTestPrefix::WriteFile(run.fDisc / "Data" / "Lang.txt", "deu,1\r\n");
         ASSERT_TRUE(run.Start());
-        PastInstallation(run);
+        PastInstallation(run, fPrefix);
         EXPECT_EQ(run.State(), 9);
         EXPECT_TRUE(run.Data()->PartnerDisc());
         EXPECT_FALSE(fs::exists(fPrefix.DriveC() / "Program Files" / "PSWPorts" / "PSWPorts" / "PSWView.exe"));
     }
     MakerRun run(fPrefix);
     ASSERT_TRUE(run.Start());
-    PastInstallation(run);
+    PastInstallation(run, fPrefix);
     EXPECT_EQ(run.State(), 9);
     fs::path viewer = fPrefix.DriveC() / "Program Files" / "PSWPorts" / "PSWPorts" / "PSWView.exe";
     EXPECT_TRUE(fs::exists(viewer));

@@ -73,8 +73,8 @@ protected:
         return Read(kHKeyCurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", value);
     }
 
-    DesktopHome fHome;
     NTestPrefix fPrefix;
+    DesktopHome fHome;   // after the prefix, whose own desktop folders it replaces
     NFDirSpec fSource = HostDir("C:\\Payload\\");
     NFDirSpec fTarget = HostDir("C:\\Program Files\\Lumora\\");
     std::string fControlBytes;

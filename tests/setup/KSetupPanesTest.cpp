@@ -150,8 +150,8 @@ protected:
 
     bool Installed() { return fs::exists(LinuxPath("C:\\Program Files\\Lumora\\Lumora.exe")); }
 
-    DesktopHome fHome;
     NTestPrefix fPrefix;
+    DesktopHome fHome;   // after the prefix, whose own desktop folders it replaces
     NTestEnvironment fEnv;
     std::unique_ptr<KApp> fApp;
     NHostHeadlessDisplay* fDisplay = nullptr;

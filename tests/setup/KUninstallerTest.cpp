@@ -92,8 +92,8 @@ protected:
         return output;
     }
 
-    DesktopHome fHome;
     NTestPrefix fPrefix;
+    DesktopHome fHome;   // after the prefix, whose own desktop folders it replaces
 };
 
 TEST_F(KUninstallerTest, SilentUninstallLeavesNothingOfOursButTheAlbums)

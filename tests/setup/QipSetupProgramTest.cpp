@@ -69,8 +69,8 @@ protected:
     }
 
     fs::path fTemp;
-    DesktopHome fHome;
     NTestPrefix fPrefix;
+    DesktopHome fHome;   // after the prefix, whose own desktop folders it replaces
 };
 
 TEST_F(QipSetupProgramTest, SilentRunWithQuotedFolderAndFrenchInstallsThereWithALog)

@@ -20,6 +20,8 @@ public:
     {
         SaveEnv("LUMORA_PREFIX", fOldPrefix);
         SaveEnv("LUMORA_DRIVES", fOldDrives);
+        SaveEnv("XDG_DATA_HOME", fOldDataHome);
+        SaveEnv("XDG_CONFIG_HOME", fOldConfigHome);
         std::random_device random;
         std::filesystem::path base = std::filesystem::temp_directory_path();
         do {
@@ -27,6 +29,10 @@ public:
         } while (std::filesystem::exists(fRoot));
         std::filesystem::create_directories(fRoot);
         setenv("LUMORA_PREFIX", (fRoot / "prefix").c_str(), 1);
+        // A setup started by a test tells the desktop about the player; it must tell this
+        // folder, never the desktop of whoever runs the tests.
+        setenv("XDG_DATA_HOME", (fRoot / "xdg-data").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (fRoot / "xdg-config").c_str(), 1);
         std::string entries = drives;
         for (size_t at; (at = entries.find("%ROOT%")) != std::string::npos;)
             entries.replace(at, 6, fRoot.string());
@@ -38,6 +44,8 @@ public:
     {
         RestoreEnv("LUMORA_PREFIX", fOldPrefix);
         RestoreEnv("LUMORA_DRIVES", fOldDrives);
+        RestoreEnv("XDG_DATA_HOME", fOldDataHome);
+        RestoreEnv("XDG_CONFIG_HOME", fOldConfigHome);
         NHostDrives::The().Reload();
         std::error_code ignored;
         std::filesystem::permissions(fRoot, std::filesystem::perms::owner_all,
@@ -92,4 +100,6 @@ private:
     std::filesystem::path fRoot;
     std::optional<std::string> fOldPrefix;
     std::optional<std::string> fOldDrives;
+    std::optional<std::string> fOldDataHome;
+    std::optional<std::string> fOldConfigHome;
 };
