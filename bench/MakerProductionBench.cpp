@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     environment.fLanguageFolder = environment.fAssetsFolder.SubDir("eng:");
     environment.fLanguage = "eng";
     NBinder assets;
-    if (assets.Open(archive, environment.fAssetsFolder, kBinderRead) != 2) {
+    if (assets.Open(archive, environment.fAssetsFolder, NBinderMode::kRead) != 2) {
         std::fprintf(stderr, "MakerProductionBench: %s is not the Maker's archive\n", argv[1]);
         return 2;
     }

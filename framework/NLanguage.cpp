@@ -79,7 +79,7 @@ NLanguage::Choice NLanguage::Decide(const NFileSpec& languageFile)
 {
     Choice choice;
     try {
-        NStream in = languageFile.Open(kStreamRead);
+        NStream in = languageFile.Open(NStreamMode::kRead);
         char line[kLineCapacity] = {};
         in.ReadLine(line, kLineCapacity);
         char code[kCodeLength + 1] = {};

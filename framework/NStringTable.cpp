@@ -43,7 +43,7 @@ bool NStringTable::Load(const NFileSpec& file, bool merge)
     if (!merge)
         fEntries.clear();
     try {
-        NStream in = file.Open(kStreamRead, true);
+        NStream in = file.Open(NStreamMode::kRead, true);
         in.ReadInt32();
         in.ReadInt32();
         int32_t count = in.ReadInt32();

@@ -129,7 +129,7 @@ bool KApp::Initialize()
     NFileSpec archive(data, kArchiveName, false);
     int32_t application = -1;
     try {
-        application = fAssets.Open(archive, fEnvironment.fAssetsFolder, kBinderRead);
+        application = fAssets.Open(archive, fEnvironment.fAssetsFolder, NBinderMode::kRead);
     } catch (const NFileException&) {
         application = -1;
     }

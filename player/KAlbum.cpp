@@ -123,7 +123,7 @@ void KAlbum::Close()
 bool KAlbum::ReadChunks(const NFileSpec& spec, std::map<std::string, std::string>& chunks)
 {
     try {
-        NStream in = spec.Open(kStreamRead);
+        NStream in = spec.Open(NStreamMode::kRead);
         return ReadChunks(in, chunks);
     } catch (const NFileException&) {
         return false;
@@ -148,7 +148,7 @@ std::string KAlbum::ReadText(const std::string& path) const
 {
     std::string text;
     try {
-        NStream stream = Element(path).Open(kStreamRead, true);
+        NStream stream = Element(path).Open(NStreamMode::kRead, true);
         text.resize(static_cast<size_t>(stream.GetLength()));
         stream.ReadFully(static_cast<int32_t>(text.size()), text.data());
     } catch (const NFileException&) {
@@ -186,7 +186,7 @@ bool KAlbum::Open(const NFileSpec& spec, bool quick)
     fSealChecked = false;
     std::string name = spec.Name();
     try {
-        if (fBinder.Open(spec, fMount, kBinderRead) < 0 || !fBinder.IsOpen()) {
+        if (fBinder.Open(spec, fMount, NBinderMode::kRead) < 0 || !fBinder.IsOpen()) {
             AddDamage("The album " + name + " cannot be read: it is no album or a part of it is missing.", -1);
             return false;
         }

@@ -43,12 +43,12 @@ static bool CopyOut(const KAlbum& album, const std::string& element, const std::
     if (!NFileSpec::FromHostPath(NHostDrives::The().ToHost(folder + "/" + name), target))
         return false;
     try {
-        NStream in = album.Element(element).Open(kStreamRead, true);
+        NStream in = album.Element(element).Open(NStreamMode::kRead, true);
         std::vector<char> bytes(static_cast<size_t>(in.GetLength()));
         in.ReadFully(static_cast<int32_t>(bytes.size()), bytes.data());
         if (target.Exists())
             (void)target.Delete();
-        NStream out = target.Open(kStreamWrite, true);
+        NStream out = target.Open(NStreamMode::kWrite, true);
         out.WriteFully(static_cast<int32_t>(bytes.size()), bytes.data());
         out.Close();
         return true;
@@ -65,7 +65,7 @@ static bool WriteText(const std::string& folder, const std::string& name, const 
     try {
         if (target.Exists())
             (void)target.Delete();
-        NStream out = target.Open(kStreamWrite, true);
+        NStream out = target.Open(NStreamMode::kWrite, true);
         out.WriteFully(static_cast<int32_t>(text.size()), text.data());
         out.Close();
         return true;

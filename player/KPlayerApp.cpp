@@ -110,7 +110,7 @@ NFDirSpec KPlayerApp::ArtFolder()
             if (!spec.Exists())
                 continue;
             try {
-                if (fArt.Open(spec, mount, kBinderRead) >= 0 && fArt.IsOpen()) {
+                if (fArt.Open(spec, mount, NBinderMode::kRead) >= 0 && fArt.IsOpen()) {
                     NBinderRegistry::The().Register(&fArt);
                     break;
                 }

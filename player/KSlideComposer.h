@@ -1,7 +1,7 @@
 // Composition of one slide into a 640 x 480 picture: background, photo, texts.
 #pragma once
 
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "player/KSlide.h"
 
 #include <cstdint>

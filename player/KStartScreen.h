@@ -3,7 +3,7 @@
 
 #include "framework/NPageData.h"
 #include "imaging/NMemSprite.h"
-#include "imaging/NRect.h"
+#include "geometry/NRect.h"
 #include "imaging/NSprite.h"
 #include "imaging/NSpText.h"
 #include "storage/NFileSpec.h"

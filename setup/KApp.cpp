@@ -71,7 +71,7 @@ void KApp::Prepare()
         return;
     }
     NBinderRegistry::The().Register(&fPayload);
-    if (fPayload.Open(self, AssetsFolder(), kBinderRead, 0) != kPayloadApplication)
+    if (fPayload.Open(self, AssetsFolder(), NBinderMode::kRead, 0) != kPayloadApplication)
         fLog.Add("payload application number unexpected");
     LoadStringTables();
 }

@@ -108,7 +108,7 @@ std::string ComponentScratchName(const std::string& targetName)
 
 bool InstallComponent(const NFileSpec& source, const NFileSpec& target, bool force)
 {
-    NStream in = source.Open(kStreamRead, true);
+    NStream in = source.Open(NStreamMode::kRead, true);
     KComponentHeader header;
     header.Read(in);
     if (header.fMagic != KComponentHeader::kMagic || header.fVersion != KComponentHeader::kVersion)
@@ -123,7 +123,7 @@ bool InstallComponent(const NFileSpec& source, const NFileSpec& target, bool for
         target.Dir().Create();
         scratch.Delete();   // left over from an interrupted install
         {
-            NStream out = scratch.Open(kStreamWrite, true);
+            NStream out = scratch.Open(NStreamMode::kWrite, true);
             if (header.fCompressed != 0) {
                 NStream expanded(std::make_unique<NStreamExpand>(in));
                 NStream::Copy(expanded, out);

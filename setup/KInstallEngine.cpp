@@ -366,7 +366,7 @@ void KInstallEngine::TellDesktop()
     for (int size : NHostDesktopIntegration::kIconSizes) {
         NFileSpec icon(fSource.Parent(), kIconPrefix + std::to_string(size) + ".png", false);
         try {
-            NStream in = icon.Open(kStreamRead);
+            NStream in = icon.Open(NStreamMode::kRead);
             std::string png(size_t(in.GetLength()), '\0');
             in.ReadFully(int32_t(png.size()), png.data());
             entry.fIcons.emplace_back(size, std::move(png));
@@ -447,7 +447,7 @@ void KInstallEngine::RunStages()
             NFileSpec language(fData, kLanguageFile, false);
             fData.Create();
             language.Delete();
-            NStream out = language.Open(kStreamWrite);
+            NStream out = language.Open(NStreamMode::kWrite);
             out.WriteLine(fSettings.fLanguage);
             out.Close();
             fLog.Add("file " + language.HostPath());

@@ -7,7 +7,7 @@
 bool KPayload::IsSealed(const NFileSpec& program)
 {
     try {
-        NStream file = program.Open(kStreamRead);
+        NStream file = program.Open(NStreamMode::kRead);
         return IsSealed(file);
     } catch (const NFileException&) {
         return false;

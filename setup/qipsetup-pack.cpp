@@ -120,7 +120,7 @@ int64_t MakeContainer(const Component& component, const std::string& containerPa
         header.fTime = int32_t(status.fModTime);
     header.fFileVersion = version;
 
-    NStream out = HostFile(containerPath).Open(kStreamWrite);
+    NStream out = HostFile(containerPath).Open(NStreamMode::kWrite);
     header.Write(out);
     if (component.fCompressed) {
         NStream packed(std::make_unique<NStreamCompress>(out));

@@ -21,12 +21,6 @@ enum class NBinderMode : int {
     kUpdate = 2,    // an existing binder, elements are added
 };
 
-// The former spellings, kept only so that code written against them still builds; they go
-// once no caller uses them.
-inline constexpr NBinderMode kBinderRead = NBinderMode::kRead;
-inline constexpr NBinderMode kBinderCreated = NBinderMode::kCreated;
-inline constexpr NBinderMode kBinderUpdate = NBinderMode::kUpdate;
-
 /// The 24-byte header at the binder's start S (all integers big-endian):
 ///
 ///   0  header size     24; a smaller one means no tag ("----") and no checksum

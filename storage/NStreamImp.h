@@ -14,12 +14,6 @@ enum class NStreamMode : int {
     kUpdate = 2,   // read and write an existing file, or a new one
 };
 
-// The former spellings, kept only so that code written against them still builds; they go
-// once no caller uses them.
-inline constexpr NStreamMode kStreamRead = NStreamMode::kRead;
-inline constexpr NStreamMode kStreamWrite = NStreamMode::kWrite;
-inline constexpr NStreamMode kStreamUpdate = NStreamMode::kUpdate;
-
 /// Implementations stack on one another (file, buffer, compression, archive element, ...).
 /// Failures are reported by throwing NFileException.
 class NStreamImp {

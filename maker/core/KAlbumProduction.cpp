@@ -181,7 +181,7 @@ bool KAlbumProduction::AddPhoto(int32_t album, const NFileSpec& photo)
     uint32_t date = KMakerFiles::PhotoDate(photo);
     // A file that is no readable JPEG is skipped before it reaches the screen.
     bool readable = Guarded([&] {
-        NStream in = photo.Open(kStreamRead);
+        NStream in = photo.Open(NStreamMode::kRead);
         NRect rect;
         int components = 0;
         if (!ReadJpegHeader(in, rect, components))
@@ -195,9 +195,9 @@ bool KAlbumProduction::AddPhoto(int32_t album, const NFileSpec& photo)
     NFileSpec prepared(NFTmpDirSpec::The(), kPreparedPhoto);
     NPreparedPhoto result;
     Guarded([&] {
-        NStream in = photo.Open(kStreamRead);
+        NStream in = photo.Open(NStreamMode::kRead);
         prepared.Delete();
-        NStream out = prepared.Open(kStreamWrite);
+        NStream out = prepared.Open(NStreamMode::kWrite);
         result = NPhotoPreparer().Prepare(in, out);
         out.Close();
     });
@@ -217,11 +217,11 @@ bool KAlbumProduction::CoBrandAndSeal()
     NBinder albumBinder;
     NBinder source;
     bool copied = Guarded([&] {
-        if (albumBinder.Open(fAlbumFile, fEnvironment.fAppFolder, kBinderUpdate) == -1 && !albumBinder.IsOpen())
+        if (albumBinder.Open(fAlbumFile, fEnvironment.fAppFolder, NBinderMode::kUpdate) == -1 && !albumBinder.IsOpen())
             throw NFileException(kFileCannotOpen, fAlbumFile.DisplayName());
         // The co-brand archive is normally an element of the Maker's own archive, so it is
         // opened over whatever stream reading it gives.
-        if (source.OpenStream(coBrand.Open(kStreamRead), fEnvironment.fAppFolder) == -1 && !source.IsOpen())
+        if (source.OpenStream(coBrand.Open(NStreamMode::kRead), fEnvironment.fAppFolder) == -1 && !source.IsOpen())
             throw NFileException(kFileCannotOpen, coBrand.DisplayName());
         // The co-brand archive serves the copy's reads only while it is registered.
         NBinderRegistry::The().Register(&source);

@@ -12,7 +12,7 @@ bool KMakerFiles::Exists(const NFileSpec& file)
 {
     int64_t position = 0;
     int32_t size = 0;
-    return NBinderRegistry::The().Lookup(file, position, size) != nullptr || file.CanOpen(kStreamRead);
+    return NBinderRegistry::The().Lookup(file, position, size) != nullptr || file.CanOpen(NStreamMode::kRead);
 }
 
 uint32_t KMakerFiles::PhotoDate(const NFileSpec& file)

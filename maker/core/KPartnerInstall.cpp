@@ -42,8 +42,8 @@ bool KPartnerInstall::Install(const NFDirSpec& photoFolder, bool partnerDisc)
 void KPartnerInstall::CopyViewer(const NFileSpec& source, const NFileSpec& target)
 {
     target.Delete();
-    NStream in = source.Open(kStreamRead);
-    NStream out = target.Open(kStreamWrite);
+    NStream in = source.Open(NStreamMode::kRead);
+    NStream out = target.Open(NStreamMode::kWrite);
     int64_t size = in.GetLength();
     std::vector<char> buffer(kCopyBufferSize);
     int64_t copied = 0;

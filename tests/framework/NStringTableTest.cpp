@@ -88,7 +88,7 @@ TEST_F(NStringTableTest, ShortAndDamagedFiles)
     // A negative string length fails the load, keeping the complete entries before it.
     NFileSpec bad = Spec("bad.xst");
     {
-        NStream file = bad.Open(kStreamWrite);
+        NStream file = bad.Open(NStreamMode::kWrite);
         file.WriteInt32(NStringTable::kMark);
         file.WriteInt32(NStringTable::kVersion);
         file.WriteInt32(2);

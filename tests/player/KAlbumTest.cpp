@@ -227,7 +227,7 @@ TEST_F(KAlbumTest, DamagedPhotoGetsItsDamageSlideAndTheShowGoesOn)
     {
         NBinder probe;
         NFDirSpec mount(NFDriveSpec("\\\\probe\\"), "");
-        ASSERT_GE(probe.Open(Spec(path), mount, kBinderRead), 0);
+        ASSERT_GE(probe.Open(Spec(path), mount, NBinderMode::kRead), 0);
         ASSERT_TRUE(probe.Lookup(NFileSpec(mount, "photo:0001.jpg"), position, size));
         (void)probe.Close();
     }

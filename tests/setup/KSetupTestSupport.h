@@ -48,7 +48,7 @@ inline void WriteContainer(const NFileSpec& spec, const std::string& data, const
 {
     spec.Dir().Create();
     spec.Delete();
-    NStream out = spec.Open(kStreamWrite);
+    NStream out = spec.Open(NStreamMode::kWrite);
     KComponentHeader header;
     header.fMagic = magic;
     header.fCompressed = compressed ? 1 : 0;

@@ -23,7 +23,7 @@ protected:
         fEnvironment.fAssetsFolder = fEnvironment.fAppFolder.SubDir("Binder:Assets:");
         fEnvironment.fLanguageFolder = fEnvironment.fAssetsFolder.SubDir("eng:");
         fEnvironment.fLanguage = "eng";
-        ASSERT_EQ(fArchive.Open(FileOf(fDisc / "Data" / "Qip.xpb"), fEnvironment.fAssetsFolder, kBinderRead), 2);
+        ASSERT_EQ(fArchive.Open(FileOf(fDisc / "Data" / "Qip.xpb"), fEnvironment.fAssetsFolder, NBinderMode::kRead), 2);
         NBinderRegistry::The().Register(&fArchive);
         ASSERT_TRUE(NStringTable::The().Load(NFileSpec(fEnvironment.fAssetsFolder, "eng.xst"), false));
     }
