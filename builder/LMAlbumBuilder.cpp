@@ -409,7 +409,7 @@ void LMAlbumBuilder::Finish(bool seal)
         fSealed = true;
         // Sealing opens the album with a segment limit, so a segmented album is summed and
         // stamped as the one logical file it is, not through its first segment's bytes.
-        NBinder::Seal(fWorkSpec);
+        NBinder::Seal(fWorkSpec, 0, fAlbum.MadeChecksum());
     }
     Publish();
 }

@@ -49,4 +49,5 @@ public:
 private:
     int fDescriptor = -1;
     int fLastError = 0;
+    int64_t fNotWrittenBack = 0;   // written since the kernel was last asked to write back
 };

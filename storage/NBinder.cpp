@@ -223,11 +223,11 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
     if (IsOpen() || spec.CanOpen(NStreamMode::kRead))
         return false;
     spec.Delete();
+    fSpec = spec;
     try {
         if (segmentLimit > 1) {
             // The files of a new set are journalled as they are made, so a create that is
             // cut off leaves no half set behind; the lock keeps readers from undoing it.
-            fSpec = spec;
             fSetJournal = std::make_unique<NSegmentJournal>(spec.HostPath());
             fSetJournal->Begin({});
             fSetJournal->WillCreate(spec);
@@ -258,6 +258,10 @@ bool NBinder::Create(const NFileSpec& spec, const NFDirSpec& mount, int32_t appl
     fRoot = std::make_unique<NBinderFolder>();
     fEndOfData = NBinderHeader::kSize;
     fModified = true;
+    // A set is summed through its segments when sealed; only a single file is summed here.
+    fSumming = dynamic_cast<NStreamSegmented*>(fFile.Get()) == nullptr;
+    fBodyCrc = NCrc32();
+    fMadeChecksum.reset();
     return true;
 }
 
@@ -339,6 +343,8 @@ int32_t NBinder::OpenLocated(NBinderMode mode, int index)
     fMode = mode;
     fModified = false;
     fEndOfData = fPlace.fDirectory;
+    fSumming = false;
+    fMadeChecksum.reset();
     return fPlace.fHeader.fApplication;
 }
 
@@ -387,7 +393,12 @@ bool NBinder::Close()
         }
     }
     bool undo = !written && ((fJournal && fJournal->IsBegun()) || (fSetJournal && fSetJournal->IsBegun()));
+    bool summed = written && fSumming && fModified;
     Release();
+    fMadeChecksum.reset();
+    if (summed)
+        fMadeChecksum = SumTail();
+    fSumming = false;
     // The update could not be finished: the archive goes back to what it was before it.
     // When even that fails, the journal stays beside the archive for the next open.
     if (undo)
@@ -396,6 +407,29 @@ bool NBinder::Close()
     fSetJournal.reset();
     fLock.Close();
     return written;
+}
+
+std::optional<uint32_t> NBinder::SumTail() const
+{
+    // The directory and trailer went out through the compressor; they are a few kilobytes,
+    // read back rather than summed on the way. Whatever a failed copy left behind E ends
+    // up in here too, so the sum stays the file's.
+    try {
+        NStream file = fSpec.Open(NStreamMode::kRead, false);
+        NCrc32 sum = fBodyCrc;
+        int64_t length = file.GetLength();
+        std::vector<uint8_t> block(kBlockSize);
+        file.Seek(fEndOfData);
+        for (int64_t position = fEndOfData; position < length;) {
+            int32_t wanted = static_cast<int32_t>(std::min<int64_t>(kBlockSize, length - position));
+            file.ReadFully(wanted, block.data());
+            sum.Update(block.data(), static_cast<size_t>(wanted));
+            position += wanted;
+        }
+        return sum.Value();
+    } catch (const NFileException&) {
+        return std::nullopt;
+    }
 }
 
 void NBinder::Release()
@@ -532,14 +566,19 @@ void NBinder::Add(const NFileSpec& target, const NFileSpec& source, int64_t size
     // when this copy fails.
     fModified = true;
     std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(kBlockSize, std::max<int64_t>(size, 1))));
+    // Summed apart until the copy is whole: a copy that fails is written over by the next.
+    NCrc32 sum = fBodyCrc;
     for (int64_t done = 0; done < size;) {
         int32_t wanted = static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(block.size()), size - done));
         in.ReadFully(wanted, block.data());
         // The source may lie in this very binder and move the file position.
         fFile.Seek(fEndOfData + done);
         fFile.WriteFully(wanted, block.data());
+        if (fSumming)
+            sum.Update(block.data(), static_cast<size_t>(wanted));
         done += wanted;
     }
+    fBodyCrc = sum;
     NVectorPtr<NBinderElement> element(new NBinderElement(target.Name(), kBinderKindFile));
     element->fSize = static_cast<int32_t>(size);
     element->fOffset = static_cast<int32_t>(fEndOfData - fPlace.fStart);
@@ -609,7 +648,7 @@ bool NBinder::Verify(const NFileSpec& spec, int index, uint32_t* checksum) const
     }
 }
 
-void NBinder::Seal(const NFileSpec& spec, int index)
+void NBinder::Seal(const NFileSpec& spec, int index, std::optional<uint32_t> known)
 {
     NHostFile lock;
     if (!(lock.Open(spec.HostPath(), kHostOpenExisting) && lock.TryLock())
@@ -623,7 +662,7 @@ void NBinder::Seal(const NFileSpec& spec, int index)
         // A short header has no room for the checksum: rewriting it would overwrite data.
         if (!place.fValid || place.fHeader.fSize < NBinderHeader::kSize)
             throw NFileException(kFileArchiveRefused, spec.DisplayName());
-        checksum = ComputeChecksum(file, place);
+        checksum = known ? *known : ComputeChecksum(file, place);
     }
     // Declared first so that the set's stream, finishing as it goes, still has its journal.
     NSegmentJournal setJournal(spec.HostPath());

@@ -3,11 +3,13 @@
 
 #include "storage/NBinderElement.h"
 #include "storage/NBinderJournal.h"
+#include "storage/NCrc32.h"
 #include "storage/NFileSpec.h"
 #include "storage/NStream.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class NBinderCopyFilter;
@@ -84,6 +86,9 @@ public:
 
     /// The host's reason (an errno value) when the last Close failed, else 0.
     int LastHostError() const { return fLastHostError; }
+    /// After a Close that wrote a binder this object created in a single file: the checksum
+    /// Seal would compute, summed as the binder was written. Empty otherwise.
+    std::optional<uint32_t> MadeChecksum() const { return fMadeChecksum; }
 
     bool IsOpen() const { return fRoot != nullptr; }
     NBinderMode Mode() const { return fMode; }
@@ -104,8 +109,9 @@ public:
     /// True unless the stored checksum of binder `index` of the file disagrees with its
     /// contents. The computed checksum is stored in `checksum` when asked for.
     [[nodiscard]] bool Verify(const NFileSpec& spec, int index = 0, uint32_t* checksum = nullptr) const;
-    /// Stores the checksum of binder `index` of the file in its header.
-    static void Seal(const NFileSpec& spec, int index = 0);
+    /// Stores the checksum of binder `index` of the file in its header: `known` when given
+    /// (the MadeChecksum of the binder just written), else computed from the file.
+    static void Seal(const NFileSpec& spec, int index = 0, std::optional<uint32_t> known = std::nullopt);
 
     /// Finds binder `index` in an open file; the file position is restored afterwards.
     static NBinderPlace Locate(NStream& file, int index);
@@ -127,6 +133,7 @@ private:
     int32_t OpenLocated(NBinderMode mode, int index);
     NBinderFolder* FindFolder(const NFDirSpec& dir, bool create) const;
     bool WriteDirectory();
+    std::optional<uint32_t> SumTail() const;
     void Release();
     /// Journals what the first change of an update will overwrite (update mode only).
     void PrepareChange();
@@ -143,6 +150,11 @@ private:
     NBinderMode fMode = NBinderMode::kRead;
     bool fModified = false;
     int64_t fEndOfData = 0;    // E: where the next element goes
+    // A binder made here is summed as it is written, so sealing it needs no second pass
+    // over a file that may be a gigabyte: the checksum of [header end, E).
+    bool fSumming = false;
+    NCrc32 fBodyCrc;
+    std::optional<uint32_t> fMadeChecksum;
     NBinderPlace fPlace;
     std::vector<NStreamBinder*> fElementStreams;
 };

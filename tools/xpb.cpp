@@ -279,7 +279,7 @@ void Pack(const NFileSpec& file, const NFDirSpec& source, int32_t application, i
     if (!binder.Close())
         Fail("cannot write " + out + ": " + HostReason(binder.LastHostError()));
     if (seal)
-        NBinder::Seal(file);
+        NBinder::Seal(file, 0, binder.MadeChecksum());
 }
 
 int Create(const Arguments& arguments)

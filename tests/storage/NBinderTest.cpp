@@ -266,6 +266,38 @@ TEST_F(NBinderTest, CopyToTakesWhatTheFilterAccepts)
     EXPECT_FALSE(album.Lookup(NFileSpec(albumMount, "custom:a.txt"), position, size));
 }
 
+// The sum kept while writing must be the one a full pass over the file gives, also when a
+// copy failed halfway and its bytes were written over, and when the directory grew long.
+TEST_F(NBinderTest, ChecksumSummedWhileWritingIsTheFileChecksum)
+{
+    std::string big(300000, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 + i / 251);
+    NBinder binder;
+    ASSERT_TRUE(binder.Create(File("summed.xpb"), fMount, 2, 0));
+    binder.Add(InMount("big.bin"), Source("big", big), static_cast<int64_t>(big.size()));
+    // The source is shorter than asked for: a block is written, then the copy fails.
+    EXPECT_THROW(binder.Add(InMount("cut.bin"), Source("cut", big.substr(0, 200000)), 300000), NFileException);
+    for (int i = 0; i < 300; ++i)
+        binder.Add(InMount("Many:element-" + std::to_string(i) + ".txt"), Source("m", "x" + std::to_string(i)), 1);
+    ASSERT_TRUE(binder.Close());
+    ASSERT_TRUE(binder.MadeChecksum().has_value());
+    uint32_t computed = 0;
+    EXPECT_TRUE(binder.Verify(File("summed.xpb"), 0, &computed));
+    EXPECT_EQ(*binder.MadeChecksum(), computed);
+
+    NBinder::Seal(File("summed.xpb"), 0, binder.MadeChecksum());
+    EXPECT_TRUE(binder.Verify(File("summed.xpb")));
+
+    // Opened again, nothing was summed: sealing then reads the file.
+    ASSERT_EQ(binder.Open(File("summed.xpb"), fMount, NBinderMode::kUpdate), 2);
+    binder.Add(InMount("late.txt"), Source("late", "late"), 4);
+    ASSERT_TRUE(binder.Close());
+    EXPECT_FALSE(binder.MadeChecksum().has_value());
+    NBinder::Seal(File("summed.xpb"));
+    EXPECT_TRUE(binder.Verify(File("summed.xpb")));
+}
+
 TEST_F(NBinderTest, SealStoresTheChecksumThatVerifyChecks)
 {
     MakeBinder("seal.xpb", { { "a.txt", "sealed contents" } });
