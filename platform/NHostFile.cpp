@@ -237,6 +237,15 @@ bool NHostFile::Sync()
     return true;
 }
 
+bool NHostFile::IsStillAt(const std::string& hostPath) const
+{
+    struct stat open {};
+    struct stat named {};
+    std::string path;
+    return fDescriptor >= 0 && NHostDrives::The().ToLinux(hostPath, path) && fstat(fDescriptor, &open) == 0
+        && stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 bool NHostFile::TryLock()
 {
     if (fDescriptor < 0) {

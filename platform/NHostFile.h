@@ -43,6 +43,9 @@ public:
     /// Takes the advisory lock on the file for this handle alone; false (at once) when
     /// another handle, in this process or another, holds it. Closing releases it.
     bool TryLock();
+    /// True when the host path still names the file this handle has open (it was neither
+    /// deleted nor replaced since it was opened).
+    bool IsStillAt(const std::string& hostPath) const;
 
     int LastError() const { return fLastError; }
 

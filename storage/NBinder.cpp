@@ -270,10 +270,11 @@ int32_t NBinder::Open(const NFileSpec& spec, const NFDirSpec& mount, NBinderMode
     if (IsOpen() || (mode != NBinderMode::kRead && mode != NBinderMode::kUpdate) || (mode == NBinderMode::kUpdate && index != 0))
         return -1;
     // Opening for update would create a missing file only to find it is no binder. A
-    // journal without its archive (a set whose making stopped before its first file) goes.
+    // journal without its archive (a set whose making stopped before its first file) goes;
+    // one whose set was being moved in when it stopped puts the old first file back.
     if (!spec.Exists()) {
-        static_cast<void>(NBinderJournal::Recover(spec.HostPath(), false));
-        return -1;
+        if (!NBinderJournal::Recover(spec.HostPath(), false) || !spec.Exists())
+            return -1;
     }
     // One updater at a time; and an archive whose last update was cut off is put back first.
     if (mode == NBinderMode::kUpdate && !(fLock.Open(spec.HostPath(), kHostOpenExisting) && fLock.TryLock())) {

@@ -193,12 +193,15 @@ bool NBinderJournal::Recover(const std::string& archiveHostPath, bool lockHeld)
     NHostFile journal;
     if (!journal.Open(path, kHostOpenExisting))
         return journal.LastError() == ENOENT;
+    // A set's journal is locked while its change runs; only a dead change's is undone. The
+    // lock is kept to the end, so two readers never undo the same change.
+    if (!lockHeld && !journal.TryLock())
+        return false;
     std::vector<uint8_t> bytes;
     int64_t length = 0;
     std::vector<Range> ranges;
     if (!ReadAll(journal, bytes))
         return false;
-    journal.Close();
     NHostFile lock;
     if (!lockHeld && !(lock.Open(archiveHostPath, kHostOpenExisting) && lock.TryLock())) {
         if (lock.LastError() != ENOENT)

@@ -29,6 +29,7 @@
 #include "storage/NFileException.h"
 #include "platform/NHostFileSystem.h"
 
+#include <cerrno>
 #include <utility>
 
 static constexpr uint32_t kSetJournalMagic = 0x58504253;   // "XPBS"
@@ -181,10 +182,24 @@ void NSegmentJournal::Begin(const std::vector<NSegmentFileState>& files)
         bytes.insert(bytes.end(), body.begin(), body.end());
         Put32(bytes, Crc(bytes.data() + start, bytes.size() - start));
     }
-    // The caller recovered before it took the lock, so a journal still here is stale.
+    // The caller recovered before it took the lock, so a journal still here is stale,
+    // unless a change still running holds it.
+    {
+        NHostFile existing;
+        if (existing.Open(fPath, kHostOpenExisting) && !existing.TryLock())
+            throw NFileException(kFileArchiveRefused, fPath, EBUSY);
+    }
     NHostFileSystem::DeleteFile(fPath);
-    bool written = fFile.Open(fPath, kHostCreateNew) && fFile.Write(bytes.data(), static_cast<int64_t>(bytes.size()))
-        && fFile.Sync();
+    // The journal is locked for as long as the change runs: a reader that finds it locked
+    // leaves it be rather than undo a change still under way (a set being moved into place
+    // has, for a moment, no first segment to lock). A reader that came between making the
+    // file and locking it may have taken it away: then this change does not start.
+    bool opened = fFile.Open(fPath, kHostCreateNew);
+    if (opened && !(fFile.TryLock() && fFile.IsStillAt(fPath))) {
+        fFile.Close();
+        throw NFileException(kFileArchiveRefused, fPath, EBUSY);
+    }
+    bool written = opened && fFile.Write(bytes.data(), static_cast<int64_t>(bytes.size())) && fFile.Sync();
     int error = written ? 0 : fFile.LastError();
     if (!written || !NHostFileSystem::SyncFolderOf(fPath)) {
         if (written)

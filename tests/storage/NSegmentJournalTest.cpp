@@ -339,3 +339,39 @@ TEST_F(NSegmentJournalTest, UndoLeavesFilesOutsideTheSetsFolderAlone)
 }
 
 }   // namespace
+
+// A change still under way holds its journal: a reader that comes while the set's first
+// file is out of place (as when a finished set is moved in) is turned away instead of
+// undoing the live change; once the changer is gone, the next reader repairs the set.
+TEST_F(NSegmentJournalTest, AReaderNeverUndoesAChangeThatIsStillRunning)
+{
+    Create(0, 3);
+    SetState before = State();
+    ASSERT_FALSE(before.fLogical.empty());
+    fs::path set = fPrefix.DriveC() / "Set";
+    fs::create_directories(set / "old");
+    NFileSpec retired(NFDirSpec(NFDriveSpec(), "Set:old:"), "a.Qip");
+    fs::path journalFile = set / "a.Qip-journal";
+    {
+        NSegmentJournal live(First().HostPath());
+        live.Begin({});
+        live.WillRename(First(), retired);
+        fs::rename(set / "a.Qip", set / "old" / "a.Qip");
+
+        NBinder reader;
+        EXPECT_LT(reader.Open(First(), fMount, NBinderMode::kRead), 0);
+        EXPECT_TRUE(fs::exists(journalFile));
+        EXPECT_TRUE(fs::exists(set / "old" / "a.Qip"));
+        EXPECT_FALSE(fs::exists(set / "a.Qip"));
+
+        // A second change cannot start its journal while this one holds it.
+        NSegmentJournal rival(First().HostPath());
+        EXPECT_THROW(rival.Begin({}), NFileException);
+        EXPECT_TRUE(fs::exists(journalFile));
+    } // the changer dies without committing
+
+    SetState after = State();
+    EXPECT_EQ(after.fLogical, before.fLogical);
+    EXPECT_FALSE(fs::exists(journalFile));
+    EXPECT_FALSE(fs::exists(set / "old" / "a.Qip"));
+}
