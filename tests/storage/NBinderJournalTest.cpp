@@ -4,17 +4,16 @@
 #include "storage/NBinderJournal.h"
 #include "storage/NFileException.h"
 #include "platform/NHostFaults.h"
+#include "tests/support/NKillAtChange.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <csignal>
 #include <filesystem>
 #include <set>
 
@@ -166,21 +165,9 @@ TEST_F(NBinderJournalTest, KilledAtAnyPointOfAnUpdateTheArchiveIsOldOrNew)
     ASSERT_GE(points.size(), static_cast<size_t>(kMinPoints)) << changes << " changes";
     for (int64_t n : points) {
         RestoreOld();
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-            try {
-                Update();
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        EXPECT_TRUE(killed || (n >= changes && WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        ASSERT_NO_FATAL_FAILURE(NRunKilledAtChange(n, [&] { Update(); }, status));
+        EXPECT_TRUE(NKilledByHost(status) || (n >= changes && NFinishedBeforeKill(status)))
             << "change " << n << " of " << changes;
         ExpectOldOrNew("killed at change " + std::to_string(n) + " of " + std::to_string(changes));
     }

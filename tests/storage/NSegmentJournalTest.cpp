@@ -6,16 +6,13 @@
 #include "storage/NSegmentJournal.h"
 #include "storage/NStream.h"
 #include "platform/NHostFaults.h"
+#include "tests/support/NKillAtChange.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -165,20 +162,9 @@ protected:
         std::set<size_t> seen;
         for (int64_t n : points) {
             reset();
-            pid_t child = fork();
-            if (child == 0) {
-                NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-                try {
-                    change();
-                } catch (...) {
-                    _exit(3);
-                }
-                _exit(0);
-            }
             int status = 0;
-            EXPECT_EQ(waitpid(child, &status, 0), child);
-            bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-            EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "change " << n;
+            EXPECT_NO_FATAL_FAILURE(NRunKilledAtChange(n, change, status));
+            EXPECT_TRUE(NKilledByHost(status) || NFinishedBeforeKill(status)) << "change " << n;
             SetState now = State();
             auto match = std::find(allowed.begin(), allowed.end(), now);
             EXPECT_NE(match, allowed.end()) << "killed at change " << n << " of " << changes << ": "
@@ -299,18 +285,9 @@ TEST_F(NSegmentJournalTest, KilledWhileASetMovesInTheOldOrTheNewFilesStand)
     std::set<int> seen;
     for (int64_t n = 0; n <= changes; ++n) {
         reset();
-        pid_t child = fork();
-        if (child == 0) {
-            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-            try {
-                NSegmentJournal::MoveAll(host("a.Qip"), moves);
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_NO_FATAL_FAILURE(
+            NRunKilledAtChange(n, [&] { NSegmentJournal::MoveAll(host("a.Qip"), moves); }, status));
         std::map<std::string, std::string> now = visible();
         EXPECT_TRUE(now == oldFiles || now == newFiles) << "killed at change " << n << " of " << changes;
         seen.insert(now == oldFiles ? 0 : now == newFiles ? 1 : 2);
