@@ -139,16 +139,6 @@ protected:
         fSeen.insert(now == fOld ? 0 : now == fUnsealed ? 1 : 2);
     }
 
-    // At least kMinPoints points spread over all the changes (every one when fewer).
-    static std::vector<int64_t> Points(int64_t changes)
-    {
-        std::vector<int64_t> points;
-        int64_t step = std::max<int64_t>(1, changes / (2 * kMinPoints));
-        for (int64_t n = 0; n <= changes; n += step)
-            points.push_back(n);
-        return points;
-    }
-
     NTestPrefix fPrefix;
     NFDirSpec fRoot;
     NFDirSpec fMount;
@@ -161,7 +151,7 @@ protected:
 TEST_F(NBinderJournalTest, KilledAtAnyPointOfAnUpdateTheArchiveIsOldOrNew)
 {
     int64_t changes = LearnStates();
-    std::vector<int64_t> points = Points(changes);
+    std::vector<int64_t> points = NChangePoints(changes, kMinPoints);
     ASSERT_GE(points.size(), static_cast<size_t>(kMinPoints)) << changes << " changes";
     for (int64_t n : points) {
         RestoreOld();
@@ -177,7 +167,7 @@ TEST_F(NBinderJournalTest, KilledAtAnyPointOfAnUpdateTheArchiveIsOldOrNew)
 TEST_F(NBinderJournalTest, FailingAtTheNthChangeLeavesTheArchiveOldOrNew)
 {
     int64_t changes = LearnStates();
-    for (int64_t n : Points(changes)) {
+    for (int64_t n : NChangePoints(changes, kMinPoints)) {
         RestoreOld();
         NHostFaults::Arm(n, NHostFaults::Action::kFail, ENOSPC);
         bool finished = true;

@@ -143,21 +143,12 @@ protected:
             NTestPrefix::WriteFile(fPrefix.DriveC() / "Set" / name, bytes);
     }
 
-    static std::vector<int64_t> Points(int64_t changes)
-    {
-        std::vector<int64_t> points;
-        int64_t step = std::max<int64_t>(1, changes / (2 * kMinPoints));
-        for (int64_t n = 0; n <= changes; n += step)
-            points.push_back(n);
-        return points;
-    }
-
     // Kills a child running `change` at many of its host changes; after each, the set must
     // be in one of `allowed` states. Returns which of them were seen.
     std::set<size_t> KillEverywhere(int64_t changes, const std::function<void()>& reset,
                                     const std::function<void()>& change, const std::vector<SetState>& allowed)
     {
-        std::vector<int64_t> points = Points(changes);
+        std::vector<int64_t> points = NChangePoints(changes, kMinPoints);
         EXPECT_GE(points.size(), static_cast<size_t>(kMinPoints)) << changes << " changes";
         std::set<size_t> seen;
         for (int64_t n : points) {
@@ -225,7 +216,7 @@ TEST_F(NSegmentJournalTest, FailingFromTheNthChangeLeavesTheSetOldOrNew)
     NHostFaults::Disarm();
     Update(2, 6, false);
     int64_t changes = NHostFaults::Changes();
-    for (int64_t n : Points(changes)) {
+    for (int64_t n : NChangePoints(changes, kMinPoints)) {
         Restore(old);
         NHostFaults::Arm(n, NHostFaults::Action::kFail, ENOSPC);
         try {
