@@ -8,16 +8,12 @@ slider's thumb. Positions come from the UI dump only.
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gui_test import Demo, Failure, bind_keysyms, check, run, screen_point  # noqa: E402
-
-TIMEOUT = 20.0
+from ui_driver import TIMEOUT, Demo, bind_keysyms, cases_of, check, main, nodes, run, screen_point  # noqa: E402
 
 
 def editor(state, name):
@@ -25,10 +21,6 @@ def editor(state, name):
         if entry["kind"] == "editor" and entry["name"] == name:
             return entry
     return None
-
-
-def nodes(state, kind, name=None):
-    return [e for e in state["nodes"] if e["kind"] == kind and (name is None or e["name"] == name)]
 
 
 class Gallery(Demo):
@@ -189,28 +181,8 @@ def case_slider_thumb_drags(binary, root):
         gallery.close()
 
 
-CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
-
-
-def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in CASES:
-        print("usage: gallery_test.py DEMO CASE  (cases: %s)" % ", ".join(sorted(CASES)), file=sys.stderr)
-        return 2
-    for tool in ("xdotool", "xmodmap", "xclip"):
-        if shutil.which(tool) is None:
-            print("gallery_test: %s is missing" % tool, file=sys.stderr)
-            return 1
-    root = tempfile.mkdtemp(prefix="lumora-gallery-")
-    try:
-        CASES[sys.argv[2]](os.path.abspath(sys.argv[1]), root)
-    except Failure as failure:
-        print("FAIL: %s" % failure, file=sys.stderr)
-        return 1
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
-    print("ok: " + sys.argv[2])
-    return 0
+CASES = cases_of(globals())
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main("gallery_test", CASES, ("xdotool", "xmodmap", "xclip"), "lumora-gallery-"))
