@@ -37,6 +37,12 @@ class Gallery(Demo):
         entry = editor(state, name) if state else None
         return entry["text"] if entry else None
 
+    def click_single_line_end(self, state):
+        """A click at the right end of the single-line field puts the caret after its text."""
+        x, y = screen_point(state, editor(state, "single-line"), 0.95, 0.5)
+        click_at(x, y)
+        self.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
+
     def wait_text(self, name, wanted):
         return self.wait_for(lambda s: editor(s, name) is not None and editor(s, name)["text"] == wanted,
                              "%s to read %r" % (name, wanted))
@@ -57,6 +63,13 @@ def click_at(x, y):
     run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.05", "click", "1"])
 
 
+def drag(x1, y, x2):
+    """Presses the left button at x1,y and moves it along the row through the middle to x2."""
+    run(["xdotool", "mousemove", str(x1), str(y), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
+         "mousemove", str((x1 + x2) // 2), str(y), "sleep", "0.1", "mousemove", str(x2), str(y), "sleep", "0.1",
+         "mouseup", "1"])
+
+
 # --- the cases -----------------------------------------------------------------------
 
 def case_typing_arrives_in_cp1252(binary, root):
@@ -68,11 +81,7 @@ def case_typing_arrives_in_cp1252(binary, root):
         before = editor(state, "multi-line")["text"]
         run(["xdotool", "type", "--delay", "40", "café Straße"])
         gallery.wait_text("multi-line", before + "café Straße")
-        # A click at the right end of the single-line field puts the caret after its text.
-        single = editor(state, "single-line")
-        x, y = screen_point(state, single, 0.95, 0.5)
-        click_at(x, y)
-        gallery.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
+        gallery.click_single_line_end(state)
         run(["xdotool", "type", "--delay", "40", " é/ß"])
         gallery.wait_text("single-line", "Single line é/ß")
         check(gallery.text_of("multi-line") == before + "café Straße", "typing went to both fields")
@@ -92,9 +101,7 @@ def case_select_copy_paste(binary, root):
         scale = state["scale"]
         y1 += 8 * scale
         x1 += 1
-        run(["xdotool", "mousemove", str(x1), str(y1), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
-             "mousemove", str((x1 + x2) // 2), str(y1), "sleep", "0.1", "mousemove", str(x2), str(y1), "sleep", "0.1",
-             "mouseup", "1"])
+        drag(x1, y1, x2)
         gallery.wait_for(lambda s: editor(s, "multi-line")["selected"], "the drag to select")
         run(["xdotool", "key", "ctrl+c"])
         deadline = time.monotonic() + TIMEOUT
@@ -114,10 +121,7 @@ def case_select_copy_paste(binary, root):
         check(clipboard_out() == copied, "cut did not leave the text on the clipboard")
 
         # Paste at the end of the single-line field.
-        single = editor(state, "single-line")
-        x, y = screen_point(state, single, 0.95, 0.5)
-        click_at(x, y)
-        gallery.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
+        gallery.click_single_line_end(state)
         run(["xdotool", "key", "ctrl+v"])
         gallery.wait_text("single-line", "Single line" + copied)
 
@@ -164,9 +168,7 @@ def case_slider_thumb_drags(binary, root):
         thumb = thumbs[0]
         x, y = screen_point(state, thumb)
         x_end, _ = screen_point(state, slider, 0.75, 0.5)
-        run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
-             "mousemove", str((x + x_end) // 2), str(y), "sleep", "0.1", "mousemove", str(x_end), str(y),
-             "sleep", "0.1", "mouseup", "1"])
+        drag(x, y, x_end)
         state = gallery.wait_for(
             lambda s: [e for e in nodes(s, "slider") if e["event"] != 0][0]["text"] != "30"
             and any(t["kind"] == "text" and t["text"] == "Slider: " + [e for e in nodes(s, "slider") if e["event"] != 0][0]["text"]
