@@ -45,14 +45,17 @@ std::vector<std::string> NestedElements(const NTestPrefix& prefix, const fs::pat
     return nested.Elements();
 }
 
-bool Sealed(const fs::path& album)
+/// Pumps until the silent setup has registered the player's open command and hands it back;
+/// fails fatally when it never does.
+void WaitForRegisteredPlayer(MakerRun& run, std::string& command)
 {
-    std::string bytes = NTestPrefix::ReadFile(album);
-    if (bytes.size() < 24 || bytes.substr(20, 4) == std::string(4, '\0'))
-        return false;
-    NBinder checker;
-    uint32_t checksum = 0;
-    return checker.Verify(FileOf(album), 0, &checksum) && Be32(checksum) == bytes.substr(20, 4);
+    ASSERT_TRUE(run.PumpUntil(
+        [&] {
+            return NRegistry::ReadString(kHKeyClassesRoot, "Lumora.Album\\Shell\\open\\command", "", command)
+                && !command.empty();
+        },
+        20000))
+        << "the silent setup registered no player";
 }
 
 class KMakerFlowTest : public ::testing::Test {
@@ -87,13 +90,7 @@ TEST_F(KMakerFlowTest, FromWelcomeThroughInstallationAndDiscToTheAlbumAndTheView
     EXPECT_EQ(saveDir, Host(AlbumFolder()) + "\\");
     // The setup runs as a process of its own: its player lands in the prefix.
     std::string command;
-    ASSERT_TRUE(run.PumpUntil(
-        [&] {
-            return NRegistry::ReadString(kHKeyClassesRoot, "Lumora.Album\\Shell\\open\\command", "", command)
-                && !command.empty();
-        },
-        20000))
-        << "the silent setup registered no player";
+    ASSERT_NO_FATAL_FAILURE(WaitForRegisteredPlayer(run, command));
     EXPECT_NE(command.find("Lumora.exe"), std::string::npos) << command;
     fs::path viewerLog = RecordViewer(fPrefix);
 
@@ -205,13 +202,7 @@ void PastInstallation(MakerRun& run, const NTestPrefix& prefix)
     // The silent setup registers the real player; a show reaching the play screen would
     // start it and leave it running past the test, so the recorder takes its place.
     std::string command;
-    ASSERT_TRUE(run.PumpUntil(
-        [&] {
-            return NRegistry::ReadString(kHKeyClassesRoot, "Lumora.Album\\Shell\\open\\command", "", command)
-                && !command.empty();
-        },
-        20000))
-        << "the silent setup registered no player";
+    ASSERT_NO_FATAL_FAILURE(WaitForRegisteredPlayer(run, command));
     RecordViewer(prefix);
 }
 

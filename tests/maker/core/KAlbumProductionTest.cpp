@@ -49,16 +49,6 @@ protected:
         return names;
     }
 
-    static bool Sealed(const fs::path& album)
-    {
-        std::string bytes = NTestPrefix::ReadFile(album);
-        if (bytes.size() < 24 || bytes.substr(20, 4) == std::string(4, '\0'))
-            return false;
-        NBinder checker;
-        uint32_t checksum = 0;
-        return checker.Verify(FileOf(album), 0, &checksum) && Be32(checksum) == bytes.substr(20, 4);
-    }
-
     NTestPrefix fPrefix;
     MakerDisc fDisc;
     RecordingSink fSink;

@@ -149,6 +149,17 @@ inline int32_t ChunkInt(const std::string& body)
     return int32_t(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
 }
 
+/// Whether an album file carries a checksum in its header and the checksum matches its bytes.
+inline bool Sealed(const fs::path& album)
+{
+    std::string bytes = NTestPrefix::ReadFile(album);
+    if (bytes.size() < 24 || bytes.substr(20, 4) == std::string(4, '\0'))
+        return false;
+    NBinder checker;
+    uint32_t checksum = 0;
+    return checker.Verify(FileOf(album), 0, &checksum) && Be32(checksum) == bytes.substr(20, 4);
+}
+
 /// The chunks of an info element without the ones the library writes itself.
 inline std::vector<Chunk> MakerChunks(const std::string& info)
 {
