@@ -5,6 +5,7 @@
 #include "storage/NFileException.h"
 #include "platform/NHostFaults.h"
 #include "tests/support/NKillAtChange.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMinPoints = 50;
-
-std::string Pattern(size_t size, uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 class NBinderJournalTest : public ::testing::Test {
 protected:
@@ -61,7 +52,7 @@ protected:
         NBinder binder;
         ASSERT_TRUE(binder.Create(File("a.xpb"), fMount, 2, 0));
         for (int i = 0; i < 3; ++i) {
-            std::string bytes = Pattern(1000 + 7000 * i, i);
+            std::string bytes = NTestNoise(1000 + 7000 * i, i);
             binder.Add(InMount(i == 1 ? "Old:e" + std::to_string(i) : "e" + std::to_string(i)),
                        Source("old" + std::to_string(i), bytes), static_cast<int64_t>(bytes.size()));
         }
@@ -88,7 +79,7 @@ protected:
     void MakeSources()
     {
         for (int i = 0; i < 4; ++i)
-            Source("new" + std::to_string(i), Pattern(600000 + 250007 * i, 10 + i));
+            Source("new" + std::to_string(i), NTestNoise(600000 + 250007 * i, 10 + i));
     }
 
     void RestoreOld()
@@ -273,7 +264,7 @@ TEST_F(NBinderJournalTest, FullTmpfsLeavesTheArchiveAsItWas)
     MakeOld();
     ASSERT_LT(fOld.size(), 100000u);
     fs::copy_file(OnC("a.xpb"), disk / "a.xpb");
-    Source("big", Pattern(400000, 99));
+    Source("big", NTestNoise(400000, 99));
     NFileSpec archive = File("disk:a.xpb");
     {
         NBinder binder;

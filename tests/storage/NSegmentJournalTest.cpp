@@ -7,6 +7,7 @@
 #include "storage/NStream.h"
 #include "platform/NHostFaults.h"
 #include "tests/support/NKillAtChange.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr int kMinPoints = 50;
 constexpr int64_t kSegmentLimit = 40000;
-
-std::string Pattern(size_t size, uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 // What a set looks like from outside: its logical bytes (the set read as one file) and the
 // names of the files in its folder. Segment headers carry the time of writing, so two runs
@@ -55,7 +46,7 @@ protected:
         NHostFaults::Disarm();
         for (int i = 0; i < 6; ++i)
             NTestPrefix::WriteFile(fPrefix.DriveC() / "src" / ("e" + std::to_string(i)),
-                                   Pattern(9000 + 23011 * i, 100 + i));
+                                   NTestNoise(9000 + 23011 * i, 100 + i));
     }
     ~NSegmentJournalTest() override { NHostFaults::Disarm(); }
 
