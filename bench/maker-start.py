@@ -15,29 +15,7 @@ import sys
 import tempfile
 import time
 
-
-def visible(kind, pattern):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", kind, pattern], capture_output=True,
-                          text=True).stdout.split()
-
-
-def wait_mapped(kind, pattern, t0, process, limit=20.0):
-    while time.monotonic_ns() - t0 < limit * 1e9:
-        if visible(kind, pattern):
-            return (time.monotonic_ns() - t0) / 1e6
-        if process.poll() is not None:
-            break
-        time.sleep(0.001)
-    return float("nan")
-
-
-def stop(process):
-    process.terminate()
-    try:
-        process.wait(5)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
+from xwindows import stop, wait_mapped
 
 
 def main():

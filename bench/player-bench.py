@@ -21,29 +21,7 @@ import sys
 import tempfile
 import time
 
-
-def visible(pattern, kind):
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", kind, pattern], capture_output=True, text=True)
-    return result.stdout.split()
-
-
-def wait_mapped(pattern, kind, t0, process, limit=20.0):
-    while time.monotonic_ns() - t0 < limit * 1e9:
-        if visible(pattern, kind):
-            return (time.monotonic_ns() - t0) / 1e6
-        if process.poll() is not None:
-            break
-        time.sleep(0.001)
-    return float("nan")
-
-
-def stop(process):
-    process.terminate()
-    try:
-        process.wait(5)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
+from xwindows import stop, wait_mapped
 
 
 def main():
@@ -81,7 +59,7 @@ def main():
         for _ in range(runs):
             t0 = time.monotonic_ns()
             process = subprocess.Popen([player, album, "--trace"], env=env, stdout=subprocess.PIPE, text=True)
-            mapped.append(wait_mapped("^Lumora$", "--name", t0, process))
+            mapped.append(wait_mapped("--name", "^Lumora$", t0, process))
             for line in process.stdout:
                 if line.startswith("mark "):
                     words = line.split()
@@ -94,7 +72,7 @@ def main():
             t0 = time.monotonic_ns()
             process = subprocess.Popen(["feh", os.path.join(folder, "0000.jpg")], env=env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            feh.append(wait_mapped("feh", "--class", t0, process))
+            feh.append(wait_mapped("--class", "feh", t0, process))
             stop(process)
             time.sleep(0.2)
         print("lumora-player start to first slide presented: median %.1f ms (runs: %s)"

@@ -1,5 +1,15 @@
-// The shared parts of the renderers: the contact sheet and JPEG decoding.
+// The shared parts of the renderers: saving a page, the contact sheet and JPEG decoding.
 #include "assets/tool/ScreenRenderer.h"
+
+void Renderer::SavePage(NSpUniverse& universe, NHostHeadlessWindow& window, const std::string& outPath)
+{
+    universe.RepaintAll(NRect(0, 0, 640, 480));
+    universe.RenderChanges();
+    std::string error;
+    if (!window.SavePng(outPath, error))
+        ToolFail(outPath + ": " + error);
+    fNodes.clear();
+}
 
 void ContactSheet(const std::vector<std::string>& pictures, const std::string& outPath, int columns)
 {

@@ -91,6 +91,10 @@ struct Renderer {
 
     /// Composes one Maker screen and writes it as a PNG.
     void Render(const ScreenLayout& screen, const std::string& outPath, Clock& clock);
+
+    /// Draws the whole 640 x 480 page of `universe` into its window, writes that as a PNG
+    /// (failing the tool when it cannot) and forgets the page's texts and sprites.
+    void SavePage(NSpUniverse& universe, NHostHeadlessWindow& window, const std::string& outPath);
 };
 
 // A contact sheet: the screens at half size on a dark board, three to a row.

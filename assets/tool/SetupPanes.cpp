@@ -83,12 +83,7 @@ void RenderSetupPane(Renderer& renderer, const NFDirSpec& folder, const std::str
                                           kBandY + 32, 430, kBandHeight - 32, kInk));
         button(275, kBandY + 30);
     }
-    universe.RepaintAll(NRect(0, 0, 640, 480));
-    universe.RenderChanges();
-    std::string error;
-    if (!window.SavePng(outPath, error))
-        ToolFail(outPath + ": " + error);
-    renderer.fNodes.clear();
+    renderer.SavePage(universe, window, outPath);
 }
 
 } // namespace

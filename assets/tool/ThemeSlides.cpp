@@ -168,12 +168,7 @@ void RenderThemeSlide(Renderer& renderer, const NFDirSpec& theme, const ShowValu
     } else {
         ThemeTextFaults(renderer, universe, show, "caption", "Our best day together", name);
     }
-    universe.RepaintAll(NRect(0, 0, 640, 480));
-    universe.RenderChanges();
-    std::string error;
-    if (!window.SavePng(outPath, error))
-        ToolFail(outPath + ": " + error);
-    renderer.fNodes.clear();
+    renderer.SavePage(universe, window, outPath);
 }
 
 } // namespace

@@ -162,12 +162,7 @@ void Renderer::Render(const ScreenLayout& screen, const std::string& outPath, Cl
         photo->MoveTo(NPoint(kPreviewX, kPreviewY));
         fNodes.push_back(std::move(photo));
     }
-    universe.RepaintAll(NRect(0, 0, 640, 480));
-    universe.RenderChanges();
-    std::string error;
-    if (!window.SavePng(outPath, error))
-        ToolFail(outPath + ": " + error);
-    fNodes.clear();
+    SavePage(universe, window, outPath);
 }
 
 int main(int argc, char** argv)

@@ -8,16 +8,12 @@ slider's thumb. Positions come from the UI dump only.
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gui_test import Demo, Failure, bind_keysyms, check, run, screen_point  # noqa: E402
-
-TIMEOUT = 20.0
+from ui_driver import TIMEOUT, Demo, bind_keysyms, cases_of, check, main, nodes, run, screen_point  # noqa: E402
 
 
 def editor(state, name):
@@ -25,10 +21,6 @@ def editor(state, name):
         if entry["kind"] == "editor" and entry["name"] == name:
             return entry
     return None
-
-
-def nodes(state, kind, name=None):
-    return [e for e in state["nodes"] if e["kind"] == kind and (name is None or e["name"] == name)]
 
 
 class Gallery(Demo):
@@ -44,6 +36,12 @@ class Gallery(Demo):
         state = self.read()
         entry = editor(state, name) if state else None
         return entry["text"] if entry else None
+
+    def click_single_line_end(self, state):
+        """A click at the right end of the single-line field puts the caret after its text."""
+        x, y = screen_point(state, editor(state, "single-line"), 0.95, 0.5)
+        click_at(x, y)
+        self.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
 
     def wait_text(self, name, wanted):
         return self.wait_for(lambda s: editor(s, name) is not None and editor(s, name)["text"] == wanted,
@@ -65,6 +63,13 @@ def click_at(x, y):
     run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.05", "click", "1"])
 
 
+def drag(x1, y, x2):
+    """Presses the left button at x1,y and moves it along the row through the middle to x2."""
+    run(["xdotool", "mousemove", str(x1), str(y), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
+         "mousemove", str((x1 + x2) // 2), str(y), "sleep", "0.1", "mousemove", str(x2), str(y), "sleep", "0.1",
+         "mouseup", "1"])
+
+
 # --- the cases -----------------------------------------------------------------------
 
 def case_typing_arrives_in_cp1252(binary, root):
@@ -76,11 +81,7 @@ def case_typing_arrives_in_cp1252(binary, root):
         before = editor(state, "multi-line")["text"]
         run(["xdotool", "type", "--delay", "40", "café Straße"])
         gallery.wait_text("multi-line", before + "café Straße")
-        # A click at the right end of the single-line field puts the caret after its text.
-        single = editor(state, "single-line")
-        x, y = screen_point(state, single, 0.95, 0.5)
-        click_at(x, y)
-        gallery.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
+        gallery.click_single_line_end(state)
         run(["xdotool", "type", "--delay", "40", " é/ß"])
         gallery.wait_text("single-line", "Single line é/ß")
         check(gallery.text_of("multi-line") == before + "café Straße", "typing went to both fields")
@@ -100,9 +101,7 @@ def case_select_copy_paste(binary, root):
         scale = state["scale"]
         y1 += 8 * scale
         x1 += 1
-        run(["xdotool", "mousemove", str(x1), str(y1), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
-             "mousemove", str((x1 + x2) // 2), str(y1), "sleep", "0.1", "mousemove", str(x2), str(y1), "sleep", "0.1",
-             "mouseup", "1"])
+        drag(x1, y1, x2)
         gallery.wait_for(lambda s: editor(s, "multi-line")["selected"], "the drag to select")
         run(["xdotool", "key", "ctrl+c"])
         deadline = time.monotonic() + TIMEOUT
@@ -122,10 +121,7 @@ def case_select_copy_paste(binary, root):
         check(clipboard_out() == copied, "cut did not leave the text on the clipboard")
 
         # Paste at the end of the single-line field.
-        single = editor(state, "single-line")
-        x, y = screen_point(state, single, 0.95, 0.5)
-        click_at(x, y)
-        gallery.wait_for(lambda s: editor(s, "single-line")["focused"], "the single-line field to take the focus")
+        gallery.click_single_line_end(state)
         run(["xdotool", "key", "ctrl+v"])
         gallery.wait_text("single-line", "Single line" + copied)
 
@@ -172,9 +168,7 @@ def case_slider_thumb_drags(binary, root):
         thumb = thumbs[0]
         x, y = screen_point(state, thumb)
         x_end, _ = screen_point(state, slider, 0.75, 0.5)
-        run(["xdotool", "mousemove", str(x), str(y), "sleep", "0.1", "mousedown", "1", "sleep", "0.1",
-             "mousemove", str((x + x_end) // 2), str(y), "sleep", "0.1", "mousemove", str(x_end), str(y),
-             "sleep", "0.1", "mouseup", "1"])
+        drag(x, y, x_end)
         state = gallery.wait_for(
             lambda s: [e for e in nodes(s, "slider") if e["event"] != 0][0]["text"] != "30"
             and any(t["kind"] == "text" and t["text"] == "Slider: " + [e for e in nodes(s, "slider") if e["event"] != 0][0]["text"]
@@ -189,28 +183,8 @@ def case_slider_thumb_drags(binary, root):
         gallery.close()
 
 
-CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
-
-
-def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in CASES:
-        print("usage: gallery_test.py DEMO CASE  (cases: %s)" % ", ".join(sorted(CASES)), file=sys.stderr)
-        return 2
-    for tool in ("xdotool", "xmodmap", "xclip"):
-        if shutil.which(tool) is None:
-            print("gallery_test: %s is missing" % tool, file=sys.stderr)
-            return 1
-    root = tempfile.mkdtemp(prefix="lumora-gallery-")
-    try:
-        CASES[sys.argv[2]](os.path.abspath(sys.argv[1]), root)
-    except Failure as failure:
-        print("FAIL: %s" % failure, file=sys.stderr)
-        return 1
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
-    print("ok: " + sys.argv[2])
-    return 0
+CASES = cases_of(globals())
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main("gallery_test", CASES, ("xdotool", "xmodmap", "xclip"), "lumora-gallery-"))

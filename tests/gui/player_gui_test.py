@@ -16,16 +16,8 @@ import sys
 import tempfile
 import time
 
-TIMEOUT = 20.0
-
-
-class Failure(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ui_driver import TIMEOUT, Failure, check  # noqa: E402
 
 
 def run(command, env):

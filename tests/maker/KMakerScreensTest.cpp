@@ -69,18 +69,12 @@ TEST_F(KMakerScreensTest, EveryScreenComposesFromTheDiscArchive)
     ASSERT_TRUE(run.Click("choosePlay"));
     EXPECT_EQ(run.ScreenName(), "newborn");
     run.Shot("newborn-empty");
-    ASSERT_TRUE(run.Click("newborn-0"));
-    run.Type("Anna");
-    ASSERT_TRUE(run.Click("newborn-1"));
-    run.Type("Sophie");
-    ASSERT_TRUE(run.Click("newborn-2"));
-    run.Type("Berg");
-    ASSERT_TRUE(run.Click("newborn-3"));
-    run.Type("12 March 2026");
-    ASSERT_TRUE(run.Click("newborn-4"));
-    run.Type("3.4 kg");
-    ASSERT_TRUE(run.Click("newborn-5"));
-    run.Type("51 cm");
+    // A value typed into each of the six fields, in their order on the screen.
+    const std::vector<std::string> typed = {"Anna", "Sophie", "Berg", "12 March 2026", "3.4 kg", "51 cm"};
+    for (size_t field = 0; field < typed.size(); ++field) {
+        ASSERT_TRUE(run.Click("newborn-" + std::to_string(field))) << typed[field];
+        run.Type(typed[field]);
+    }
     ASSERT_TRUE(run.Click("newGirl"));
     run.Shot("newborn");
     ASSERT_TRUE(run.Click("newBack"));

@@ -10,13 +10,13 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
-import gui_test  # noqa: E402
-from gui_test import Failure, check, node, run, screen_point, grab  # noqa: E402
+import ui_driver  # noqa: E402
+from ui_driver import Failure, check, node, run, screen_point, grab  # noqa: E402
 
 TIMEOUT = 30
 
 
-class Setup(gui_test.Demo):
+class Setup(ui_driver.Demo):
     def window_id(self):
         deadline = time.monotonic() + TIMEOUT
         while time.monotonic() < deadline:
@@ -28,7 +28,7 @@ class Setup(gui_test.Demo):
         raise Failure("the setup window never became visible")
 
     def text(self, state, prefix):
-        return gui_test.text_node(state, prefix)
+        return ui_driver.text_node(state, prefix)
 
 
 def click(state, entry):
@@ -99,7 +99,7 @@ def case_cancelled_chooser_ends_on_failure(binary, root, shots):
 def main():
     binary, case = sys.argv[1], sys.argv[2]
     shots = sys.argv[3] if len(sys.argv) > 3 else None
-    gui_test.TIMEOUT = TIMEOUT
+    ui_driver.TIMEOUT = TIMEOUT
     root = tempfile.mkdtemp(prefix="lumora-setup-gui-")
     try:
         globals()["case_" + case](binary, root, shots)

@@ -4,17 +4,17 @@
 #include "storage/NBinderJournal.h"
 #include "storage/NFileException.h"
 #include "platform/NHostFaults.h"
+#include "tests/support/NKillAtChange.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <csignal>
 #include <filesystem>
 #include <set>
 
@@ -23,16 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMinPoints = 50;
-
-std::string Pattern(size_t size, uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 class NBinderJournalTest : public ::testing::Test {
 protected:
@@ -62,7 +52,7 @@ protected:
         NBinder binder;
         ASSERT_TRUE(binder.Create(File("a.xpb"), fMount, 2, 0));
         for (int i = 0; i < 3; ++i) {
-            std::string bytes = Pattern(1000 + 7000 * i, i);
+            std::string bytes = NTestNoise(1000 + 7000 * i, i);
             binder.Add(InMount(i == 1 ? "Old:e" + std::to_string(i) : "e" + std::to_string(i)),
                        Source("old" + std::to_string(i), bytes), static_cast<int64_t>(bytes.size()));
         }
@@ -89,7 +79,7 @@ protected:
     void MakeSources()
     {
         for (int i = 0; i < 4; ++i)
-            Source("new" + std::to_string(i), Pattern(600000 + 250007 * i, 10 + i));
+            Source("new" + std::to_string(i), NTestNoise(600000 + 250007 * i, 10 + i));
     }
 
     void RestoreOld()
@@ -140,16 +130,6 @@ protected:
         fSeen.insert(now == fOld ? 0 : now == fUnsealed ? 1 : 2);
     }
 
-    // At least kMinPoints points spread over all the changes (every one when fewer).
-    static std::vector<int64_t> Points(int64_t changes)
-    {
-        std::vector<int64_t> points;
-        int64_t step = std::max<int64_t>(1, changes / (2 * kMinPoints));
-        for (int64_t n = 0; n <= changes; n += step)
-            points.push_back(n);
-        return points;
-    }
-
     NTestPrefix fPrefix;
     NFDirSpec fRoot;
     NFDirSpec fMount;
@@ -162,25 +142,13 @@ protected:
 TEST_F(NBinderJournalTest, KilledAtAnyPointOfAnUpdateTheArchiveIsOldOrNew)
 {
     int64_t changes = LearnStates();
-    std::vector<int64_t> points = Points(changes);
+    std::vector<int64_t> points = NChangePoints(changes, kMinPoints);
     ASSERT_GE(points.size(), static_cast<size_t>(kMinPoints)) << changes << " changes";
     for (int64_t n : points) {
         RestoreOld();
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-            try {
-                Update();
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-        EXPECT_TRUE(killed || (n >= changes && WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        ASSERT_NO_FATAL_FAILURE(NRunKilledAtChange(n, [&] { Update(); }, status));
+        EXPECT_TRUE(NKilledByHost(status) || (n >= changes && NFinishedBeforeKill(status)))
             << "change " << n << " of " << changes;
         ExpectOldOrNew("killed at change " + std::to_string(n) + " of " + std::to_string(changes));
     }
@@ -190,7 +158,7 @@ TEST_F(NBinderJournalTest, KilledAtAnyPointOfAnUpdateTheArchiveIsOldOrNew)
 TEST_F(NBinderJournalTest, FailingAtTheNthChangeLeavesTheArchiveOldOrNew)
 {
     int64_t changes = LearnStates();
-    for (int64_t n : Points(changes)) {
+    for (int64_t n : NChangePoints(changes, kMinPoints)) {
         RestoreOld();
         NHostFaults::Arm(n, NHostFaults::Action::kFail, ENOSPC);
         bool finished = true;
@@ -296,7 +264,7 @@ TEST_F(NBinderJournalTest, FullTmpfsLeavesTheArchiveAsItWas)
     MakeOld();
     ASSERT_LT(fOld.size(), 100000u);
     fs::copy_file(OnC("a.xpb"), disk / "a.xpb");
-    Source("big", Pattern(400000, 99));
+    Source("big", NTestNoise(400000, 99));
     NFileSpec archive = File("disk:a.xpb");
     {
         NBinder binder;

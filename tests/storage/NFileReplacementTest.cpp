@@ -3,12 +3,12 @@
 
 #include "storage/NFileException.h"
 #include "platform/NHostFaults.h"
+#include "tests/support/NKillAtChange.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -65,20 +65,9 @@ TEST_F(NFileReplacementTest, KilledAnywhereTheTargetIsOldOrNew)
     ASSERT_GE(changes, 50);
     for (int64_t n = 0; n <= changes; ++n) {
         NTestPrefix::WriteFile(Target(), fOld);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-            try {
-                Write();
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFSIGNALED(status) || (n == changes && WIFEXITED(status) && WEXITSTATUS(status) == 0)) << n;
+        ASSERT_NO_FATAL_FAILURE(NRunKilledAtChange(n, [&] { Write(); }, status));
+        EXPECT_TRUE(WIFSIGNALED(status) || (n == changes && NFinishedBeforeKill(status))) << n;
         std::string now = NTestPrefix::ReadFile(Target());
         EXPECT_TRUE(now == fOld || now == fNew) << "killed at change " << n << ": " << now.size() << " bytes";
         EXPECT_EQ(now == fNew, n >= changes - 1) << "the rename is the last change but the folder sync";

@@ -6,16 +6,14 @@
 #include "storage/NSegmentJournal.h"
 #include "storage/NStream.h"
 #include "platform/NHostFaults.h"
+#include "tests/support/NKillAtChange.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -27,16 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr int kMinPoints = 50;
 constexpr int64_t kSegmentLimit = 40000;
-
-std::string Pattern(size_t size, uint32_t seed)
-{
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return bytes;
-}
 
 // What a set looks like from outside: its logical bytes (the set read as one file) and the
 // names of the files in its folder. Segment headers carry the time of writing, so two runs
@@ -58,7 +46,7 @@ protected:
         NHostFaults::Disarm();
         for (int i = 0; i < 6; ++i)
             NTestPrefix::WriteFile(fPrefix.DriveC() / "src" / ("e" + std::to_string(i)),
-                                   Pattern(9000 + 23011 * i, 100 + i));
+                                   NTestNoise(9000 + 23011 * i, 100 + i));
     }
     ~NSegmentJournalTest() override { NHostFaults::Disarm(); }
 
@@ -146,39 +134,19 @@ protected:
             NTestPrefix::WriteFile(fPrefix.DriveC() / "Set" / name, bytes);
     }
 
-    static std::vector<int64_t> Points(int64_t changes)
-    {
-        std::vector<int64_t> points;
-        int64_t step = std::max<int64_t>(1, changes / (2 * kMinPoints));
-        for (int64_t n = 0; n <= changes; n += step)
-            points.push_back(n);
-        return points;
-    }
-
     // Kills a child running `change` at many of its host changes; after each, the set must
     // be in one of `allowed` states. Returns which of them were seen.
     std::set<size_t> KillEverywhere(int64_t changes, const std::function<void()>& reset,
                                     const std::function<void()>& change, const std::vector<SetState>& allowed)
     {
-        std::vector<int64_t> points = Points(changes);
+        std::vector<int64_t> points = NChangePoints(changes, kMinPoints);
         EXPECT_GE(points.size(), static_cast<size_t>(kMinPoints)) << changes << " changes";
         std::set<size_t> seen;
         for (int64_t n : points) {
             reset();
-            pid_t child = fork();
-            if (child == 0) {
-                NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-                try {
-                    change();
-                } catch (...) {
-                    _exit(3);
-                }
-                _exit(0);
-            }
             int status = 0;
-            EXPECT_EQ(waitpid(child, &status, 0), child);
-            bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-            EXPECT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << "change " << n;
+            EXPECT_NO_FATAL_FAILURE(NRunKilledAtChange(n, change, status));
+            EXPECT_TRUE(NKilledByHost(status) || NFinishedBeforeKill(status)) << "change " << n;
             SetState now = State();
             auto match = std::find(allowed.begin(), allowed.end(), now);
             EXPECT_NE(match, allowed.end()) << "killed at change " << n << " of " << changes << ": "
@@ -239,7 +207,7 @@ TEST_F(NSegmentJournalTest, FailingFromTheNthChangeLeavesTheSetOldOrNew)
     NHostFaults::Disarm();
     Update(2, 6, false);
     int64_t changes = NHostFaults::Changes();
-    for (int64_t n : Points(changes)) {
+    for (int64_t n : NChangePoints(changes, kMinPoints)) {
         Restore(old);
         NHostFaults::Arm(n, NHostFaults::Action::kFail, ENOSPC);
         try {
@@ -299,18 +267,9 @@ TEST_F(NSegmentJournalTest, KilledWhileASetMovesInTheOldOrTheNewFilesStand)
     std::set<int> seen;
     for (int64_t n = 0; n <= changes; ++n) {
         reset();
-        pid_t child = fork();
-        if (child == 0) {
-            NHostFaults::Arm(n, NHostFaults::Action::kKill, 0);
-            try {
-                NSegmentJournal::MoveAll(host("a.Qip"), moves);
-            } catch (...) {
-                _exit(3);
-            }
-            _exit(0);
-        }
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_NO_FATAL_FAILURE(
+            NRunKilledAtChange(n, [&] { NSegmentJournal::MoveAll(host("a.Qip"), moves); }, status));
         std::map<std::string, std::string> now = visible();
         EXPECT_TRUE(now == oldFiles || now == newFiles) << "killed at change " << n << " of " << changes;
         seen.insert(now == oldFiles ? 0 : now == newFiles ? 1 : 2);

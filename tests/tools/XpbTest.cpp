@@ -1,6 +1,7 @@
 // The xpb tool end to end, through its command line.
 #include "storage/NBinder.h"
 #include "tests/support/NRunCommand.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -269,12 +270,7 @@ TEST_F(XpbTest, ExpandRefusesCutOrRandomInput)
     ToolRun cut = Xpb("expand", packed.substr(0, packed.size() / 2));
     EXPECT_EQ(cut.fStatus, 1);
     EXPECT_NE(cut.fOutput.find("no end marker"), std::string::npos);
-    std::string random(3000, '\0');
-    uint32_t seed = 7;
-    for (char& c : random) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
+    std::string random = NTestNoise(3000, 7);
     EXPECT_EQ(Xpb("expand", random).fStatus, 1);
     NTestPrefix::WriteFile(fPrefix.Root() / "cut.bin", packed.substr(0, 40));
     EXPECT_EQ(Xpb("expand " + At("cut.bin") + " " + At("out.txt")).fStatus, 1);

@@ -4,6 +4,7 @@
 
 #include "framework/NStringTable.h"
 #include "tests/support/NRunCommand.h"
+#include "tests/support/NTestNoise.h"
 #include "tests/support/NTestPrefix.h"
 
 #include <gtest/gtest.h>
@@ -103,12 +104,7 @@ TEST_F(XstToolTest, CompiledTableLoadsAndDumpsBackExactly)
 
 TEST_F(XstToolTest, DumpRefusesWhatIsNoStringTableOrIsCut)
 {
-    std::string random(2000, '\0');
-    uint32_t seed = 3;
-    for (char& c : random) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
+    std::string random = NTestNoise(2000, 3);
     NTestPrefix::WriteFile(fPrefix.Root() / "random.xst", random);
     std::string output;
     EXPECT_EQ(Xst("dump " + At("random.xst"), output), 1);

@@ -49,16 +49,6 @@ protected:
         return names;
     }
 
-    static bool Sealed(const fs::path& album)
-    {
-        std::string bytes = NTestPrefix::ReadFile(album);
-        if (bytes.size() < 24 || bytes.substr(20, 4) == std::string(4, '\0'))
-            return false;
-        NBinder checker;
-        uint32_t checksum = 0;
-        return checker.Verify(FileOf(album), 0, &checksum) && Be32(checksum) == bytes.substr(20, 4);
-    }
-
     NTestPrefix fPrefix;
     MakerDisc fDisc;
     RecordingSink fSink;
@@ -105,20 +95,7 @@ TEST_F(KAlbumProductionTest, DiscAlbumHoldsChunksDiscDataPhotosAndCoBrandInOrder
 
     AlbumReader album(AlbumPath());
     std::vector<Chunk> chunks = MakerChunks(album.Read("photo:Album.nfo"));
-    EXPECT_EQ(Tags(chunks), "COBR GALL BLDN BLDV SHWI INTt INTd SHWC CRDt CRDs CRDb PSWd");
-    ASSERT_EQ(chunks.size(), 12u);
-    EXPECT_EQ(ChunkText(chunks[0].fBody), "mkt");
-    EXPECT_EQ(ChunkText(chunks[1].fBody), "The Posewell");
-    EXPECT_EQ(ChunkText(chunks[2].fBody), "PSW Maker");
-    EXPECT_EQ(ChunkInt(chunks[3].fBody), 2);
-    EXPECT_EQ(ChunkInt(chunks[4].fBody), 1);
-    EXPECT_EQ(ChunkText(chunks[5].fBody), "Store intro");
-    EXPECT_EQ(ChunkText(chunks[6].fBody), "");
-    EXPECT_EQ(ChunkInt(chunks[7].fBody), 1);
-    EXPECT_EQ(ChunkText(chunks[8].fBody), "Lumora");
-    EXPECT_EQ(ChunkText(chunks[9].fBody), "Store subtitle");
-    EXPECT_EQ(ChunkText(chunks[10].fBody), "Store body");
-    EXPECT_EQ(ChunkInt(chunks[11].fBody), 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectStoreOrderChunks(chunks, "Store intro", "Store subtitle", "Store body"));
     EXPECT_EQ(album.Read("photo:PSWdata.dat"), "order 42");
 
     // The theme's own elements, the variant folders of a non-newborn album left out.

@@ -149,6 +149,17 @@ inline int32_t ChunkInt(const std::string& body)
     return int32_t(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
 }
 
+/// Whether an album file carries a checksum in its header and the checksum matches its bytes.
+inline bool Sealed(const fs::path& album)
+{
+    std::string bytes = NTestPrefix::ReadFile(album);
+    if (bytes.size() < 24 || bytes.substr(20, 4) == std::string(4, '\0'))
+        return false;
+    NBinder checker;
+    uint32_t checksum = 0;
+    return checker.Verify(FileOf(album), 0, &checksum) && Be32(checksum) == bytes.substr(20, 4);
+}
+
 /// The chunks of an info element without the ones the library writes itself.
 inline std::vector<Chunk> MakerChunks(const std::string& info)
 {
@@ -162,6 +173,28 @@ inline std::vector<Chunk> MakerChunks(const std::string& info)
             chunks.push_back(chunk);
     }
     return chunks;
+}
+
+/// The Maker chunks of an album for the store's photo order service: the tags in their order,
+/// then each value. Only the intro title and the two credit lines differ between the flows that
+/// make one; callers wrap it in ASSERT_NO_FATAL_FAILURE so a wrong count still ends the test.
+inline void ExpectStoreOrderChunks(const std::vector<Chunk>& chunks, const std::string& introTitle,
+                                   const std::string& creditSubtitle, const std::string& creditBody)
+{
+    EXPECT_EQ(Tags(chunks), "COBR GALL BLDN BLDV SHWI INTt INTd SHWC CRDt CRDs CRDb PSWd");
+    ASSERT_EQ(chunks.size(), 12u);
+    EXPECT_EQ(ChunkText(chunks[0].fBody), "mkt");
+    EXPECT_EQ(ChunkText(chunks[1].fBody), "The Posewell");
+    EXPECT_EQ(ChunkText(chunks[2].fBody), "PSW Maker");
+    EXPECT_EQ(ChunkInt(chunks[3].fBody), 2);
+    EXPECT_EQ(ChunkInt(chunks[4].fBody), 1);
+    EXPECT_EQ(ChunkText(chunks[5].fBody), introTitle);
+    EXPECT_EQ(ChunkText(chunks[6].fBody), "");
+    EXPECT_EQ(ChunkInt(chunks[7].fBody), 1);
+    EXPECT_EQ(ChunkText(chunks[8].fBody), "Lumora");
+    EXPECT_EQ(ChunkText(chunks[9].fBody), creditSubtitle);
+    EXPECT_EQ(ChunkText(chunks[10].fBody), creditBody);
+    EXPECT_EQ(ChunkInt(chunks[11].fBody), 1);
 }
 
 inline const Chunk* FindChunk(const std::vector<Chunk>& chunks, const std::string& tag)
