@@ -127,17 +127,10 @@ void KPlayerApp::ToggleFullScreen()
     fFullScreen = !fFullScreen;
     if (!fDisplay)
         return;
-    NHostWindowStyle style = fGeometry.HostStyle();
-    if (fFullScreen) {
-        NRect screen = GetScreenSize();
-        style.fFullScreen = true;
-        style.fCaption = false;
-        fDisplay->SetStyle(style, 0, 0, screen.fWidth, screen.fHeight);
-    } else {
-        NRect window = GetWindowContentRect();
-        fDisplay->SetStyle(style, fGeometry.fX, fGeometry.fY, window.fWidth, window.fHeight);
-    }
-    fDisplay->Show();
+    // The show keeps its 640 x 480 content area; the display covers the screen around it,
+    // enlarged by the largest whole factor that fits, and gives the window back afterwards.
+    NRect content = GetWindowContentRect();
+    fDisplay->CoverScreen(fFullScreen, fDisplay->CoverScaleFor(content.fWidth, content.fHeight));
     fDisplay->Invalidate();
 }
 
@@ -330,6 +323,11 @@ void KPlayerApp::KeyDown(const NInputEvent& event)
         return;
     }
     KPlayerScreen* screen = Screen();
+    if (event.fKey == kKeyEscape && fFullScreen) {
+        // Escape leaves full screen first; pressed again, it quits.
+        ToggleFullScreen();
+        return;
+    }
     if (event.fKey == kKeyEscape || event.fKey == kKeyA + ('Q' - 'A')) {
         fQuit = true;
         return;
