@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
 
 // The presenting side of the main window. Copies go into the window surface and are sent
 // to the screen together, as the rectangles of one render, when the context is released.
@@ -63,6 +66,24 @@ private:
 };
 
 namespace {
+
+constexpr char kBusAddressVariable[] = "DBUS_SESSION_BUS_ADDRESS";
+// A socket that cannot exist: connecting fails at once, and nothing is launched.
+constexpr char kNoBusAddress[] = "unix:path=/nonexistent/lumora-no-session-bus";
+
+// Whether the session has a bus to connect to: a given address, or the socket in the
+// runtime folder the bus library looks at without one.
+bool SessionBusExists()
+{
+    const char* address = std::getenv(kBusAddressVariable);
+    if (address && *address)
+        return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return false;
+    struct stat info {};
+    return stat((std::string(runtime) + "/bus").c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
 
 constexpr int32_t kWatchSlice = 200;   // how often a wait looks at the watched descriptor
 constexpr int32_t kWheelStep = 120;
@@ -313,7 +334,17 @@ bool NHostSdlDisplay::Open(std::string& error)
     // SDL decides how to back that surface by opening a trial OpenGL window and context,
     // which costs a tenth of a second and more at every start; a set variable still wins.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    // SDL connects to the session bus for the screen saver and input methods. Where the
+    // session has none, the bus library would launch one, forking the whole program to run
+    // dbus-launch, at every start; a bus made that way offers neither service. So SDL is
+    // shown no bus while it starts, and the environment is left as it was for children.
+    bool hideBus = !SessionBusExists();
+    if (hideBus)
+        setenv(kBusAddressVariable, kNoBusAddress, 1);
+    int started = SDL_Init(SDL_INIT_VIDEO);
+    if (hideBus)
+        unsetenv(kBusAddressVariable);
+    if (started != 0) {
         error = SDL_GetError();
         return false;
     }
