@@ -152,7 +152,7 @@ void NSpriteApp::WriteUiDump()
     frame.fApp = GetAppName();
     frame.fPage = fCurrentPage ? fCurrentPage->Id() : -1;
     frame.fFrame = fUniverse.PresentCount();
-    int32_t scale = fDisplay ? fDisplay->Scale() : 1;
+    int32_t scale = fDisplay ? fDisplay->ShownScale() : 1;
     if (fDisplay)
         fDisplay->MainPosition(frame.fX, frame.fY);
     NRect content = GetContentRect();

@@ -189,25 +189,17 @@ bool NWinApp::Initialize()
         fDisplay->CreateBackdrop(GetWindowTitle(), fBackdropColor);
     // 7. Main window class and the arrow cursor.
     fDisplay->SetArrowCursor();
-    // 8. Full-screen option.
+    // 8. The main window. The window manager draws the frame, so it is asked for the content size.
     NRect window = GetWindowContentRect();
-    NHostWindowStyle style = fGeometry.HostStyle();
-    int32_t x = fGeometry.fX;
-    int32_t y = fGeometry.fY;
-    if (WantsFullScreen()) {
-        fGeometry.fStyle = (fGeometry.fStyle & NWindowGeometry::kFullScreenKeep) | NWindowGeometry::kFullScreenAdd;
-        style.fFullScreen = true;
-        style.fCaption = false;
-        x = 0;
-        y = 0;
-        window = NRect(0, 0, screen.fWidth, screen.fHeight);
-    }
-    // 9. The main window. The window manager draws the frame, so it is asked for the content size.
-    if (!fDisplay->CreateMain(GetWindowTitle(), x, y, window.fWidth, window.fHeight, style)) {
+    if (!fDisplay->CreateMain(GetWindowTitle(), fGeometry.fX, fGeometry.fY, window.fWidth, window.fHeight,
+                              fGeometry.HostStyle())) {
         fErrorText = "Cannot create the main window.";
         return false;
     }
     NHostWindow::SetMain(fDisplay->Main());
+    // 9. Full-screen option: the content area keeps its size, the display centres and enlarges it.
+    if (WantsFullScreen())
+        fDisplay->CoverScreen(true, fDisplay->CoverScaleFor(window.fWidth, window.fHeight));
     // 10. The window-event hook does not exist on this host: the program runs without it,
     // so the task-switch event is never sent.
     return true;

@@ -94,14 +94,32 @@ int32_t NHostDisplay::ScaleFor(int32_t contentWidth, int32_t contentHeight) cons
 {
     if (contentWidth <= 0 || contentHeight <= 0)
         return 1;
-    int32_t width = NativeWidth();
-    int32_t height = NativeHeight();
-    ParseSize(std::getenv("LUMORA_SCREEN_SIZE"), width, height);
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenPixels(width, height);
     int32_t fits = std::clamp(std::min(width / contentWidth, height / contentHeight), 1, kMaxScale);
     int32_t wanted = EnvInt("LUMORA_SCALE", 0);
     if (wanted >= 1)
         return std::min(wanted, fits);
     return fits >= 2 ? fits : 1;
+}
+
+void NHostDisplay::ScreenPixels(int32_t& width, int32_t& height) const
+{
+    width = NativeWidth();
+    height = NativeHeight();
+    ParseSize(std::getenv("LUMORA_SCREEN_SIZE"), width, height);
+}
+
+int32_t NHostDisplay::CoverScaleFor(int32_t contentWidth, int32_t contentHeight) const
+{
+    if (contentWidth <= 0 || contentHeight <= 0)
+        return fScale;
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenPixels(width, height);
+    int32_t fits = std::clamp(std::min(width / contentWidth, height / contentHeight), 1, kMaxScale);
+    return std::max(fits, fScale);
 }
 
 void NHostDisplay::SetScale(int32_t scale)

@@ -100,6 +100,12 @@ public:
     /// Content pixels are shown as scale x scale screen pixels from now on.
     void SetScale(int32_t scale);
     int32_t Scale() const { return fScale; }
+    /// The largest whole factor at which a content area of this size fits the whole screen,
+    /// never below Scale(): what a full-screen show enlarges its content by.
+    int32_t CoverScaleFor(int32_t contentWidth, int32_t contentHeight) const;
+    /// The factor the content is shown at now: the cover scale while the program covers the
+    /// screen, else Scale(). Pointer positions are mapped back through it.
+    int32_t ShownScale() const { return fCoverScale > 0 ? fCoverScale : fScale; }
 
     // Windows
     /// The backdrop covers the screen below the main window; false when it cannot be made.
@@ -128,6 +134,13 @@ public:
     virtual bool IsForeground() const = 0;
     /// Invalidates the whole main window: a paint message follows.
     virtual void Invalidate() = 0;
+    /// Full screen (on): the main window covers the screen, its content centred and shown
+    /// at scale (see CoverScaleFor), the rest in the backdrop colour; clicks around the
+    /// content are the backdrop's. Off gives the window back the size and place it had. The
+    /// content area keeps its size in content pixels either way; a paint message follows.
+    virtual void CoverScreen(bool on, int32_t scale) = 0;
+    /// Whether the program asked to cover the screen (CoverScreen) and has not left it.
+    virtual bool IsCoveringScreen() const = 0;
 
     // Messages
     /// Takes the next waiting message; false when there is none.
@@ -163,10 +176,13 @@ protected:
     virtual int32_t NativeWidth() const = 0;
     virtual int32_t NativeHeight() const = 0;
     virtual int32_t NativeDepth() const = 0;
+    /// The screen's size in screen pixels, after LUMORA_SCREEN_SIZE.
+    void ScreenPixels(int32_t& width, int32_t& height) const;
     /// Whether the watched descriptor can be read now, without waiting.
     bool WatchedReadable(int32_t timeout) const;
 
     int32_t fScale = 1;
+    int32_t fCoverScale = 0;   // while the program covers the screen; 0 otherwise
     int fWatched = -1;
 };
 

@@ -3,6 +3,7 @@
 
 #include "platform/NHostTime.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -25,16 +26,68 @@ NHostHeadlessDisplay::~NHostHeadlessDisplay()
         NHostWindow::SetMain(nullptr);
 }
 
+namespace {
+
+// Floor division, so that the pixels left of the content area stay negative.
+int32_t Unscale(int32_t value, int32_t scale)
+{
+    return value >= 0 ? value / scale : (value - scale + 1) / scale;
+}
+
+} // namespace
+
 void NHostHeadlessDisplay::PushScreenPointer(NHostMessageType type, int32_t screenX, int32_t screenY, NHostButton button)
 {
     NHostMessage message;
     message.fType = type;
     message.fTime = NHostTime::Milliseconds();
-    // Floor division, so that the pixels left of the content area stay negative.
-    message.fX = screenX >= 0 ? screenX / fScale : (screenX - fScale + 1) / fScale;
-    message.fY = screenY >= 0 ? screenY / fScale : (screenY - fScale + 1) / fScale;
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    ContentOffset(offsetX, offsetY);
+    message.fX = Unscale(screenX - offsetX, ShownScale());
+    message.fY = Unscale(screenY - offsetY, ShownScale());
     message.fButton = button;
+    if (fCovering && fMain && type == NHostMessageType::kButtonDown
+        && (message.fX < 0 || message.fY < 0 || message.fX >= fMain->Width() || message.fY >= fMain->Height())) {
+        message = NHostMessage();
+        message.fType = NHostMessageType::kBackdropClick;
+        message.fTime = NHostTime::Milliseconds();
+    }
     fQueue.push_back(message);
+}
+
+void NHostHeadlessDisplay::CoverScreen(bool on, int32_t scale)
+{
+    fCovering = on;
+    fCoverScale = on ? std::clamp(scale, 1, kMaxScale) : 0;
+    Invalidate();
+}
+
+void NHostHeadlessDisplay::ContentOffset(int32_t& x, int32_t& y) const
+{
+    x = 0;
+    y = 0;
+    if (!fCovering || !fMain)
+        return;
+    int32_t width = 0;
+    int32_t height = 0;
+    ScreenPixels(width, height);
+    x = std::max(0, (width - fMain->Width() * ShownScale()) / 2);
+    y = std::max(0, (height - fMain->Height() * ShownScale()) / 2);
+}
+
+uint32_t NHostHeadlessDisplay::ScreenPixel(int32_t x, int32_t y) const
+{
+    if (!fMain)
+        return 0;
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    ContentOffset(offsetX, offsetY);
+    int32_t contentX = Unscale(x - offsetX, ShownScale());
+    int32_t contentY = Unscale(y - offsetY, ShownScale());
+    if (contentX >= 0 && contentY >= 0 && contentX < fMain->Width() && contentY < fMain->Height())
+        return fMain->Pixel(contentX, contentY);
+    return fCovering ? NHostHeadlessWindow::kBlank | (fBackdropColor & 0x00FFFFFF) : 0;
 }
 
 void NHostHeadlessDisplay::SetKeyDown(int32_t virtualKey, bool down)
@@ -75,6 +128,10 @@ void NHostHeadlessDisplay::SetStyle(const NHostWindowStyle& style, int32_t x, in
 
 void NHostHeadlessDisplay::MainPosition(int32_t& x, int32_t& y) const
 {
+    if (fCovering) {
+        ContentOffset(x, y);
+        return;
+    }
     x = fX * fScale;
     y = fY * fScale;
 }

@@ -18,8 +18,9 @@ public:
 
     // Script
     void Push(const NHostMessage& message) { fQueue.push_back(message); }
-    /// A pointer message at a point given in screen pixels of the content area, mapped back
-    /// to content pixels as the desktop back end does.
+    /// A pointer message at a point given in screen pixels of the content area (of the screen
+    /// while covering it), mapped back to content pixels as the desktop back end does; a
+    /// press around the content of a covered screen is a backdrop click.
     void PushScreenPointer(NHostMessageType type, int32_t screenX, int32_t screenY, NHostButton button = NHostButton::kLeft);
     void SetKeyDown(int32_t virtualKey, bool down);
     void SetModifiers(uint8_t modifiers) { fModifiers = modifiers; }
@@ -63,6 +64,8 @@ public:
     bool RaiseMain() override;
     bool IsForeground() const override { return fForeground; }
     void Invalidate() override;
+    void CoverScreen(bool on, int32_t scale) override;
+    bool IsCoveringScreen() const override { return fCovering; }
 
     bool PollMessage(NHostMessage& message) override;
     bool WaitMessage(NHostMessage& message, int32_t timeout) override;
@@ -96,6 +99,13 @@ public:
     bool ScreenSaverAllowed() const { return fScreenSaver; }
     int32_t Raises() const { return fRaises; }
     int32_t Restores() const { return fRestores; }
+    /// Where the content's top-left lies on the screen while covering it, in screen pixels;
+    /// (0, 0) otherwise.
+    void ContentOffset(int32_t& x, int32_t& y) const;
+    /// 0xFFRRGGBB the screen shows at (x, y) screen pixels while covering: the content
+    /// enlarged by the cover scale, the backdrop colour around it. Not covering, the content
+    /// area's pixels at the display's scale, from its top-left.
+    uint32_t ScreenPixel(int32_t x, int32_t y) const;
 
 protected:
     int32_t NativeWidth() const override { return fScreenWidth; }
@@ -130,4 +140,5 @@ private:
     int32_t fRestores = 0;
     int32_t fShows = 0;
     bool fRealWaits = false;
+    bool fCovering = false;
 };

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include <sys/stat.h>
 
 // The presenting side of the main window. Copies go into the window surface and are sent
 // to the screen together, as the rectangles of one render, when the context is released.
@@ -63,6 +66,24 @@ private:
 };
 
 namespace {
+
+constexpr char kBusAddressVariable[] = "DBUS_SESSION_BUS_ADDRESS";
+// A socket that cannot exist: connecting fails at once, and nothing is launched.
+constexpr char kNoBusAddress[] = "unix:path=/nonexistent/lumora-no-session-bus";
+
+// Whether the session has a bus to connect to: a given address, or the socket in the
+// runtime folder the bus library looks at without one.
+bool SessionBusExists()
+{
+    const char* address = std::getenv(kBusAddressVariable);
+    if (address && *address)
+        return true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return false;
+    struct stat info {};
+    return stat((std::string(runtime) + "/bus").c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
 
 constexpr int32_t kWatchSlice = 200;   // how often a wait looks at the watched descriptor
 constexpr int32_t kWheelStep = 120;
@@ -211,7 +232,7 @@ bool NHostSdlWindow::CopyFrom(const NHostDeviceContext& source, int32_t sourceX,
     SDL_Surface* surface = SDL_GetWindowSurface(fWindow);
     if (!surface)
         return false;
-    int32_t scale = fDisplay.Scale();
+    int32_t scale = fDisplay.ShownScale();
     int32_t offsetX = 0;
     int32_t offsetY = 0;
     fDisplay.ContentOffset(offsetX, offsetY);
@@ -313,7 +334,17 @@ bool NHostSdlDisplay::Open(std::string& error)
     // SDL decides how to back that surface by opening a trial OpenGL window and context,
     // which costs a tenth of a second and more at every start; a set variable still wins.
     SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    // SDL connects to the session bus for the screen saver and input methods. Where the
+    // session has none, the bus library would launch one, forking the whole program to run
+    // dbus-launch, at every start; a bus made that way offers neither service. So SDL is
+    // shown no bus while it starts, and the environment is left as it was for children.
+    bool hideBus = !SessionBusExists();
+    if (hideBus)
+        setenv(kBusAddressVariable, kNoBusAddress, 1);
+    int started = SDL_Init(SDL_INIT_VIDEO);
+    if (hideBus)
+        unsetenv(kBusAddressVariable);
+    if (started != 0) {
         error = SDL_GetError();
         return false;
     }
@@ -420,12 +451,62 @@ void NHostSdlDisplay::CheckBackdrop()
 void NHostSdlDisplay::StartCovering()
 {
     fCovering = true;
+    fBackdropCovered = true;
     if (fBackdrop) {
         SDL_DestroyWindow(fBackdrop);
         fBackdrop = nullptr;
     }
     if (!fMain)
         return;   // the main window is made full-screen when it is created
+    FillScreen();
+}
+
+void NHostSdlDisplay::CoverScreen(bool on, int32_t scale)
+{
+    if (!fMain || on == fCoverAsked) {
+        if (on && fCoverAsked && scale != fCoverScale) {
+            fCoverScale = std::clamp(scale, 1, kMaxScale);
+            fPending.push_back(Stamped(NHostMessageType::kPaint));
+            PaintSurround();
+        }
+        return;
+    }
+    SDL_Window* window = fMain->Window();
+    fCoverAsked = on;
+    if (on) {
+        fCoverScale = std::clamp(scale, 1, kMaxScale);
+        if (fCovering) {
+            // Already covering for the backdrop: only the content's scale changes.
+            fPending.push_back(Stamped(NHostMessageType::kPaint));
+            PaintSurround();
+            return;
+        }
+        SDL_GetWindowPosition(window, &fWindowedX, &fWindowedY);
+        SDL_GetWindowSize(window, &fWindowedWidth, &fWindowedHeight);
+        fWindowedBordered = (SDL_GetWindowFlags(window) & SDL_WINDOW_BORDERLESS) == 0;
+        fCovering = true;
+        FillScreen();
+        return;
+    }
+    fCoverScale = 0;
+    if (fBackdropCovered) {
+        // The backdrop still needs the screen; the content goes back to the display's scale.
+        fPending.push_back(Stamped(NHostMessageType::kPaint));
+        PaintSurround();
+        return;
+    }
+    fCovering = false;
+    SDL_SetWindowFullscreen(window, 0);
+    SDL_SetWindowBordered(window, fWindowedBordered ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowMinimumSize(window, fMain->Width() * fScale, fMain->Height() * fScale);
+    SDL_SetWindowSize(window, std::max(fWindowedWidth, fMain->Width() * fScale),
+                      std::max(fWindowedHeight, fMain->Height() * fScale));
+    SDL_SetWindowPosition(window, fWindowedX, fWindowedY);
+    fPending.push_back(Stamped(NHostMessageType::kPaint));
+}
+
+void NHostSdlDisplay::FillScreen()
+{
     SDL_Window* window = fMain->Window();
     SDL_SetWindowMinimumSize(window, 1, 1);
     SDL_SetWindowBordered(window, SDL_FALSE);
@@ -444,8 +525,8 @@ void NHostSdlDisplay::ContentOffset(int32_t& x, int32_t& y) const
     int w = 0;
     int h = 0;
     SDL_GetWindowSize(fMain->Window(), &w, &h);
-    x = std::max(0, (w - fMain->Width() * fScale) / 2);
-    y = std::max(0, (h - fMain->Height() * fScale) / 2);
+    x = std::max(0, (w - fMain->Width() * ShownScale()) / 2);
+    y = std::max(0, (h - fMain->Height() * ShownScale()) / 2);
 }
 
 void NHostSdlDisplay::PaintSurround()
@@ -458,8 +539,8 @@ void NHostSdlDisplay::PaintSurround()
     int32_t x = 0;
     int32_t y = 0;
     ContentOffset(x, y);
-    int32_t width = fMain->Width() * fScale;
-    int32_t height = fMain->Height() * fScale;
+    int32_t width = fMain->Width() * ShownScale();
+    int32_t height = fMain->Height() * ShownScale();
     uint32_t color = SDL_MapRGB(surface->format, uint8_t(fBackdropColor >> 16), uint8_t(fBackdropColor >> 8),
                                 uint8_t(fBackdropColor));
     SDL_Rect bands[4] = {
@@ -646,7 +727,7 @@ int32_t NHostSdlDisplay::ToContentX(int32_t windowX) const
     int32_t x = 0;
     int32_t y = 0;
     ContentOffset(x, y);
-    return Unscale(windowX - x, fScale);
+    return Unscale(windowX - x, ShownScale());
 }
 
 int32_t NHostSdlDisplay::ToContentY(int32_t windowY) const
@@ -654,7 +735,7 @@ int32_t NHostSdlDisplay::ToContentY(int32_t windowY) const
     int32_t x = 0;
     int32_t y = 0;
     ContentOffset(x, y);
-    return Unscale(windowY - y, fScale);
+    return Unscale(windowY - y, ShownScale());
 }
 
 void NHostSdlDisplay::TranslateWindowEvent(const SDL_Event& event)

@@ -23,7 +23,8 @@ class NHostSdlClipboard;
 /// Where the window manager does not leave it there (it moves or sizes it, or the window
 /// system places no windows), the main window fills the screen instead, the content centred
 /// on the backdrop colour: "covering". Clicks and paints around the content are then the
-/// backdrop's.
+/// backdrop's. A program's full screen (CoverScreen) is the same covering, with the content
+/// enlarged by its own factor, and it can be left again.
 class NHostSdlDisplay : public NHostDisplay {
     friend class NHostSdlWindow;
 public:
@@ -56,6 +57,8 @@ public:
     bool RaiseMain() override;
     bool IsForeground() const override;
     void Invalidate() override;
+    void CoverScreen(bool on, int32_t scale) override;
+    bool IsCoveringScreen() const override { return fCoverAsked; }
 
     bool PollMessage(NHostMessage& message) override;
     bool WaitMessage(NHostMessage& message, int32_t timeout) override;
@@ -87,6 +90,8 @@ private:
     /// Leaves the backdrop window for covering when the window manager did not honour it.
     void CheckBackdrop();
     void StartCovering();
+    /// Makes the main window full-screen, the content centred on the backdrop colour.
+    void FillScreen();
     /// Fills the main window around the content with the backdrop colour.
     void PaintSurround();
 
@@ -95,6 +100,13 @@ private:
     SDL_Window* fBackdrop = nullptr;
     uint32_t fBackdropColor = 0;
     bool fCovering = false;
+    bool fBackdropCovered = false;   // covering in place of a backdrop window: it stays
+    bool fCoverAsked = false;        // the program asked to cover the screen
+    int fWindowedX = 0;              // where the window was before the program covered the screen
+    int fWindowedY = 0;
+    int fWindowedWidth = 0;
+    int fWindowedHeight = 0;
+    bool fWindowedBordered = true;
     std::deque<NHostMessage> fPending;
     std::vector<std::string> fDropped;
     bool fDropping = false;

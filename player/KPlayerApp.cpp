@@ -12,6 +12,7 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFIterator.h"
 #include "platform/NHostDrives.h"
+#include "platform/NHostFont.h"
 #include "platform/NHostHeadlessDisplay.h"
 #include "platform/NHostHeadlessWindow.h"
 
@@ -127,17 +128,10 @@ void KPlayerApp::ToggleFullScreen()
     fFullScreen = !fFullScreen;
     if (!fDisplay)
         return;
-    NHostWindowStyle style = fGeometry.HostStyle();
-    if (fFullScreen) {
-        NRect screen = GetScreenSize();
-        style.fFullScreen = true;
-        style.fCaption = false;
-        fDisplay->SetStyle(style, 0, 0, screen.fWidth, screen.fHeight);
-    } else {
-        NRect window = GetWindowContentRect();
-        fDisplay->SetStyle(style, fGeometry.fX, fGeometry.fY, window.fWidth, window.fHeight);
-    }
-    fDisplay->Show();
+    // The show keeps its 640 x 480 content area; the display covers the screen around it,
+    // enlarged by the largest whole factor that fits, and gives the window back afterwards.
+    NRect content = GetWindowContentRect();
+    fDisplay->CoverScreen(fFullScreen, fDisplay->CoverScaleFor(content.fWidth, content.fHeight));
     fDisplay->Invalidate();
 }
 
@@ -223,6 +217,9 @@ bool KPlayerApp::Initialize()
         }
     }
     Mark("initialize");
+    // The first slide's texts need fontconfig, whose start reads its configuration and
+    // caches: that goes on beside the window's creation and the album's opening.
+    NHostFont::PrepareInBackground();
     // A screen saver and a show of its own both run even when another is running.
     bool ready = NSpriteApp::Initialize();
     Mark("window");
@@ -330,6 +327,11 @@ void KPlayerApp::KeyDown(const NInputEvent& event)
         return;
     }
     KPlayerScreen* screen = Screen();
+    if (event.fKey == kKeyEscape && fFullScreen) {
+        // Escape leaves full screen first; pressed again, it quits.
+        ToggleFullScreen();
+        return;
+    }
     if (event.fKey == kKeyEscape || event.fKey == kKeyA + ('Q' - 'A')) {
         fQuit = true;
         return;

@@ -47,7 +47,8 @@ public:
     bool Loops() const { return fScreenSaver; }
     bool IsScreenSaver() const { return fScreenSaver; }
     bool IsFullScreen() const { return fFullScreen; }
-    /// Full screen on or off: a window without frame covering the screen, or the window.
+    /// Full screen on or off: the show centred and enlarged on a covered screen, or the
+    /// window where it was.
     void ToggleFullScreen();
     /// The sprites of the player's own art, mounted on first use.
     NFDirSpec ArtFolder();

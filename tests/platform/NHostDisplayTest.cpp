@@ -1,7 +1,10 @@
 // Tests of the window service's shared part and the single-instance requests.
 #include "platform/NHostDisplay.h"
 
+#include "platform/NHostBitmap.h"
+#include "platform/NHostDeviceContext.h"
 #include "platform/NHostHeadlessDisplay.h"
+#include "platform/NHostHeadlessWindow.h"
 #include "platform/NHostInstance.h"
 #include "tests/support/NTestEnvironment.h"
 
@@ -9,7 +12,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -78,6 +83,91 @@ TEST(NHostDisplayTest, OverridesAndScale)
     ASSERT_TRUE(scaled.PollMessage(message));
     EXPECT_EQ(message.fX, 2);
     EXPECT_EQ(message.fY, -1);
+}
+
+TEST(NHostDisplayTest, CoveringTheScreenCentresTheEnlargedContentAndMapsThePointerBack)
+{
+    NTestEnvironment env;
+    env.Unset("LUMORA_SCALE");
+    env.Unset("LUMORA_SCREEN_SIZE");
+    // The cover scale is the largest whole factor that fits, never below the display's.
+    EXPECT_EQ(NHostHeadlessDisplay(1920, 1080).CoverScaleFor(640, 480), 2);
+    EXPECT_EQ(NHostHeadlessDisplay(2560, 1440).CoverScaleFor(640, 480), 3);
+    EXPECT_EQ(NHostHeadlessDisplay(800, 600).CoverScaleFor(640, 480), 1);
+    NHostHeadlessDisplay squeezed(1000, 700);
+    squeezed.SetScale(2);
+    EXPECT_EQ(squeezed.CoverScaleFor(640, 480), 2);
+
+    NHostHeadlessDisplay display(1300, 1000);
+    ASSERT_TRUE(display.CreateMain("t", 30, 40, 640, 480, NHostWindowStyle()));
+    display.SetBackdropColor(0x102030);
+    NHostHeadlessWindow& window = *display.HeadlessMain();
+    // A frame presented with a mark in two corners.
+    auto context = NHostDeviceContext::CreateCompatible();
+    NHostBitmapInfo info;
+    info.fWidth = 640;
+    info.fHeight = -480;
+    info.fBitCount = 32;
+    std::unique_ptr<NHostBitmap> bitmap = NHostBitmap::CreateDibSection(info, *context);
+    ASSERT_NE(bitmap, nullptr);
+    auto* bits = reinterpret_cast<uint32_t*>(bitmap->Bits());
+    std::fill(bits, bits + 640 * 480, 0x808080u);
+    bits[0] = 0xFF0000;
+    bits[479 * 640 + 639] = 0x00FF00;
+    context->SelectBitmap(bitmap.get());
+    window.CopyFrom(*context, 0, 0, 0, 0, 640, 480);
+    context->SelectBitmap(nullptr);
+
+    display.CoverScreen(true, display.CoverScaleFor(640, 480));
+    EXPECT_TRUE(display.IsCoveringScreen());
+    EXPECT_EQ(display.ShownScale(), 2);
+    EXPECT_EQ(display.Scale(), 1);
+    int32_t x = 0, y = 0;
+    display.ContentOffset(x, y);
+    EXPECT_EQ(x, 10);
+    EXPECT_EQ(y, 20);
+    display.MainPosition(x, y);
+    EXPECT_EQ(x, 10);
+    EXPECT_EQ(y, 20);
+    // The content's corners land centred and doubled, the surround is the backdrop colour.
+    for (auto [sx, sy] : { std::pair { 10, 20 }, { 11, 21 } })
+        EXPECT_EQ(display.ScreenPixel(sx, sy), 0xFFFF0000u);
+    for (auto [sx, sy] : { std::pair { 1288, 978 }, { 1289, 979 } })
+        EXPECT_EQ(display.ScreenPixel(sx, sy), 0xFF00FF00u);
+    for (auto [sx, sy] : { std::pair { 0, 0 }, { 9, 500 }, { 1290, 500 }, { 650, 19 }, { 1299, 999 } })
+        EXPECT_EQ(display.ScreenPixel(sx, sy), 0xFF102030u) << sx << "," << sy;
+
+    // Screen pixels map back to content pixels; a press around the content is the backdrop's.
+    // Covering asks for a paint of the content.
+    NHostMessage message;
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fType, NHostMessageType::kPaint);
+    display.PushScreenPointer(NHostMessageType::kMouseMove, 10 + 2 * 320 + 1, 20 + 2 * 240 + 1);
+    display.PushScreenPointer(NHostMessageType::kButtonDown, 1289, 979);
+    display.PushScreenPointer(NHostMessageType::kButtonDown, 5, 5);
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fX, 320);
+    EXPECT_EQ(message.fY, 240);
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fType, NHostMessageType::kButtonDown);
+    EXPECT_EQ(message.fX, 639);
+    EXPECT_EQ(message.fY, 479);
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fType, NHostMessageType::kBackdropClick);
+
+    // Leaving gives the window back its place and the display's own scale.
+    display.CoverScreen(false, 0);
+    EXPECT_FALSE(display.IsCoveringScreen());
+    EXPECT_EQ(display.ShownScale(), 1);
+    display.MainPosition(x, y);
+    EXPECT_EQ(x, 30);
+    EXPECT_EQ(y, 40);
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fType, NHostMessageType::kPaint);
+    display.PushScreenPointer(NHostMessageType::kButtonDown, 5, 5);
+    ASSERT_TRUE(display.PollMessage(message));
+    EXPECT_EQ(message.fType, NHostMessageType::kButtonDown);
+    EXPECT_EQ(message.fX, 5);
 }
 
 TEST(NHostDisplayTest, InstanceRequestsRoundTripAndMalformedOnesAreRefused)

@@ -6,6 +6,7 @@
 #include "platform/NHostRegistry.h"
 #include "framework/NRegistry.h"
 #include "tests/player/PlayerTestSupport.h"
+#include "tests/support/NTestEnvironment.h"
 
 #include "framework/NKeyTable.h"
 #include "player/KControlBar.h"
@@ -18,6 +19,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -288,27 +290,78 @@ TEST_F(KPlayerAppTest, ControlBarAppearsOnPointerMovementItsButtonsSteerAndItHid
     app.CloseDisplay();
 }
 
-TEST_F(KPlayerAppTest, FullScreenKeyAndButtonToggleTheWindow)
+TEST_F(KPlayerAppTest, FullScreenCentresTheShowEnlargedAndTheBarStillWorks)
 {
-    std::string album = MakeAlbum(fPrefix, "full.Qip", "fall", "", 1);
+    NTestEnvironment env;
+    env.Set("LUMORA_SCALE", "1");
+    env.Unset("LUMORA_SCREEN_SIZE");
+    std::string album = MakeAlbum(fPrefix, "full.Qip", "fall", "", 2);
     KPlayerApp app;
-    ASSERT_TRUE(Start(app, album));
-    NHostWindowStyle windowed = fDisplay->Style();
-    EXPECT_FALSE(windowed.fFullScreen);
+    auto display = std::make_unique<NHostHeadlessDisplay>(1300, 1000, 32);
+    fDisplay = display.get();
+    app.SetDisplay(std::move(display));
+    app.SetCommandLine("\"" + album + "\"");
+    ASSERT_TRUE(app.Main());
+    Pump(app, 50);
+    ASSERT_NE(Screen(app), nullptr);
+    EXPECT_EQ(fDisplay->Scale(), 1);
+    int32_t windowX = 0, windowY = 0;
+    fDisplay->MainPosition(windowX, windowY);
+    EXPECT_FALSE(fDisplay->IsCoveringScreen());
+
     PressKey(app, kVkA + ('F' - 'A'));
     EXPECT_TRUE(app.IsFullScreen());
-    EXPECT_TRUE(fDisplay->Style().fFullScreen);
-    EXPECT_FALSE(fDisplay->Style().fCaption);
-    EXPECT_EQ(fDisplay->X(), 0);
-    EXPECT_EQ(fDisplay->Y(), 0);
-    PressKey(app, kVkA + ('F' - 'A'));
-    EXPECT_FALSE(fDisplay->Style().fFullScreen);
-    EXPECT_EQ(fDisplay->Style().fCaption, windowed.fCaption);
+    ASSERT_TRUE(fDisplay->IsCoveringScreen());
+    // 640 x 480 doubled is the largest that fits 1300 x 1000: centred 10 and 20 in.
+    EXPECT_EQ(fDisplay->ShownScale(), 2);
+    int32_t x = 0, y = 0;
+    fDisplay->ContentOffset(x, y);
+    EXPECT_EQ(x, 10);
+    EXPECT_EQ(y, 20);
+    // The content area keeps its size; the screen shows it doubled on black.
+    EXPECT_EQ(fDisplay->HeadlessMain()->Width(), 640);
+    Pump(app, 50);
+    const NHostHeadlessWindow& window = *fDisplay->HeadlessMain();
+    for (auto [cx, cy] : { std::pair { 320, 100 }, { 5, 5 }, { 634, 474 } }) {
+        EXPECT_EQ(fDisplay->ScreenPixel(x + 2 * cx, y + 2 * cy), window.Pixel(cx, cy));
+        EXPECT_EQ(fDisplay->ScreenPixel(x + 2 * cx + 1, y + 2 * cy + 1), window.Pixel(cx, cy));
+    }
+    EXPECT_NE(window.Pixel(320, 100), NHostHeadlessWindow::kBlank);
+    for (auto [sx, sy] : { std::pair { 0, 0 }, { 1299, 999 }, { 5, 500 }, { 650, 995 } })
+        EXPECT_EQ(fDisplay->ScreenPixel(sx, sy), NHostHeadlessWindow::kBlank) << sx << "," << sy;
 
-    MovePointer(app, NPoint(100, 100));
-    Click(app, Screen(app)->ControlBar().ButtonAt(KControlBar::kFullScreen));
-    EXPECT_TRUE(fDisplay->Style().fFullScreen);
+    // A click around the show is the backdrop's: the slide stays.
+    int32_t slide = Screen(app)->SlideIndex();
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonDown, 3, 3);
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonUp, 3, 3);
+    Route(app);
+    EXPECT_EQ(Screen(app)->SlideIndex(), slide);
+
+    // The bar's buttons are found where the screen shows them; the full-screen one leaves.
+    fDisplay->PushScreenPointer(NHostMessageType::kMouseMove, x + 200, y + 200);
+    Route(app);
+    const NRect& drawn = Screen(app)->ControlBar().ButtonAt(KControlBar::kFullScreen).DrawnRect();
+    ASSERT_FALSE(drawn.IsEmpty());
+    int32_t bx = x + 2 * (drawn.fX + drawn.fWidth / 2), by = y + 2 * (drawn.fY + drawn.fHeight / 2);
+    fDisplay->PushScreenPointer(NHostMessageType::kMouseMove, bx, by);
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonDown, bx, by);
+    fDisplay->PushScreenPointer(NHostMessageType::kButtonUp, bx, by);
+    Route(app);
+    EXPECT_FALSE(app.IsFullScreen());
+    EXPECT_FALSE(fDisplay->IsCoveringScreen());
+    EXPECT_EQ(fDisplay->ShownScale(), 1);
+    fDisplay->MainPosition(x, y);
+    EXPECT_EQ(x, windowX);
+    EXPECT_EQ(y, windowY);
+
+    // Escape leaves full screen before it quits.
+    PressKey(app, kVkA + ('F' - 'A'));
+    EXPECT_TRUE(fDisplay->IsCoveringScreen());
+    PressKey(app, kVkEscape);
+    EXPECT_FALSE(fDisplay->IsCoveringScreen());
     EXPECT_FALSE(app.QuitFlag());
+    PressKey(app, kVkEscape);
+    EXPECT_TRUE(app.QuitFlag());
     app.Shutdown();
     app.CloseDisplay();
 }
@@ -325,7 +378,7 @@ TEST_F(KPlayerAppTest, ScreenSaverRunsFullScreenLoopsAndQuitsOnInput)
         ASSERT_TRUE(app.Main());
         Pump(app, 50);
         EXPECT_TRUE(app.IsScreenSaver());
-        EXPECT_TRUE(fDisplay->Style().fFullScreen);
+        EXPECT_TRUE(fDisplay->IsCoveringScreen());
         ASSERT_NE(Screen(app), nullptr);
         EXPECT_TRUE(app.Loops());
         // The pointer's first report and its tremor leave the saver running.
