@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <future>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -169,18 +168,8 @@ struct FontconfigUse {
     ~FontconfigUse() { FcFini(); }
 };
 
-// Loading fontconfig's configuration and caches reads a hundred files and more: a program
-// may start it early on another thread (PrepareInBackground).
-std::future<void>& Preparing()
-{
-    static std::future<void> sPreparing;
-    return sPreparing;
-}
-
 bool MatchFace(const NHostLogFont& request, FoundFace& found)
 {
-    if (Preparing().valid())
-        Preparing().get();
     static FontconfigUse sFontconfig;
     bool generic = request.fFaceName.empty();
     std::string family
@@ -279,12 +268,6 @@ struct NHostFont::Face {
         ReleaseFreeType();
     }
 };
-
-void NHostFont::PrepareInBackground()
-{
-    if (!Preparing().valid())
-        Preparing() = std::async(std::launch::async, [] { FcInit(); });
-}
 
 std::unique_ptr<NHostFont> NHostFont::Create(const NHostLogFont& request)
 {

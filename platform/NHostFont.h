@@ -79,9 +79,6 @@ public:
     /// alias ("Arial" finds Liberation Sans); null when the name is unknown, so that the
     /// caller's own fallbacks run. An empty name takes the family's generic face.
     static std::unique_ptr<NHostFont> Create(const NHostLogFont& request);
-    /// Starts loading fontconfig's configuration and font caches on a thread of its own, so
-    /// that a program can do other start-up work meanwhile; the first face found waits for it.
-    static void PrepareInBackground();
     /// The stock system font; always there (without glyphs if no face can be loaded at all).
     static NHostFont& StockSystemFont();
     /// The desktop's logical pixels per inch vertically.

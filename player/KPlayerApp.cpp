@@ -12,7 +12,6 @@
 #include "storage/NFAppDirSpec.h"
 #include "storage/NFIterator.h"
 #include "platform/NHostDrives.h"
-#include "platform/NHostFont.h"
 #include "platform/NHostHeadlessDisplay.h"
 #include "platform/NHostHeadlessWindow.h"
 
@@ -217,9 +216,6 @@ bool KPlayerApp::Initialize()
         }
     }
     Mark("initialize");
-    // The first slide's texts need fontconfig, whose start reads its configuration and
-    // caches: that goes on beside the window's creation and the album's opening.
-    NHostFont::PrepareInBackground();
     // A screen saver and a show of its own both run even when another is running.
     bool ready = NSpriteApp::Initialize();
     Mark("window");
