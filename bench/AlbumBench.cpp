@@ -58,6 +58,10 @@ Corpus& TheCorpus()
         Corpus corpus;
         corpus.fRoot = fs::temp_directory_path() / ("lumora-albumbench-" + std::to_string(std::random_device()()));
         fs::create_directories(corpus.fRoot / "photos");
+        // The builder's scratch files go to a prefix of the benchmark's own, not the user's.
+        setenv("LUMORA_PREFIX", (corpus.fRoot / "prefix").c_str(), 1);
+        unsetenv("LUMORA_DRIVES");
+        NHostDrives::The().Reload();
         std::mt19937 random(20261208);
         // The theme: a binder of 20 elements of 1 MB.
         fs::path loose = corpus.fRoot / "theme-src";
