@@ -548,9 +548,13 @@ TEST_F(NWinAppTest, LaunchStartsTheProgramAFileSpecNames)
     NFileSpec spec;
     ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost(script.string()), spec));
     EXPECT_TRUE(app.Launch(spec));
-    for (int i = 0; i < 250 && !std::filesystem::exists(mark); ++i)
+    // The shell makes the file before it writes to it: wait for the text, not the file.
+    std::string seen;
+    for (int i = 0; i < 250 && seen != "ran\n"; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(NTestPrefix::ReadFile(mark), "ran\n");
+        seen = std::filesystem::exists(mark) ? NTestPrefix::ReadFile(mark) : "";
+    }
+    EXPECT_EQ(seen, "ran\n");
 
     NFileSpec missing;
     ASSERT_TRUE(NFileSpec::FromHostPath(NHostDrives::The().ToHost((fPrefix.Root() / "absent.sh").string()), missing));
